@@ -1,0 +1,178 @@
+#include "app/form.h"
+
+#include <algorithm>
+#include <ranges>
+#include <string>
+#include <utility>
+
+#include "app/numeric.h"
+#include "app/runtime_error.h"
+#include "shaping/outline.h"
+
+namespace amorix {
+
+Form::Form(Program& program, const FormDef& def)
+    : shpborder(def.shpborder), program_(program), def_(def) {}
+
+Form::~Form() = default;
+
+int Form::Add(Label& label) {
+  drawn_.push_back({.label = &label});
+  labels_.push_back(&label);
+  return static_cast<int>(labels_.size());
+}
+
+void Form::Add(TextBox& box) {
+  text_boxes_.push_back(&box);
+}
+
+void Form::Add(Shape&, const ShapeDef& def) {
+  drawn_.push_back({.shape = &def});
+}
+
+int Form::Add(Timer& timer) {
+  timers_.push_back(&timer);
+  return static_cast<int>(timers_.size());
+}
+
+WindowHandle Form::hWnd() const {
+  if (!window_) {
+    const std::string caption(def_.caption.begin(), def_.caption.end());
+    throw RuntimeError("The window '" + caption + "' is not loaded");
+  }
+  return window_;
+}
+
+PixelRect Form::ToPixels(const TwipsBox& box) const {
+  const auto x = [&](float twips) { return RoundToInt32(CheckedDivide(twips, ratio_.x)); };
+  const auto y = [&](float twips) { return RoundToInt32(CheckedDivide(twips, ratio_.y)); };
+  return {x(box.left), y(box.top), x(box.left + box.width), y(box.top + box.height)};
+}
+
+void Form::Load() {
+  ratio_ = platform().ScreenTwipsPerPixel();
+  const PixelRect client = ToPixels({0, 0, def_.client_width, def_.client_height});
+  const WindowSpec spec{.caption = def_.caption,
+                        .client_width = client.Width(),
+                        .client_height = client.Height(),
+                        .in_taskbar = def_.show_in_taskbar,
+                        .background = def_.back_color,
+                        .icon = def_.icon};
+  window_ = platform().CreateFormWindow(spec, *this);
+  pointer_ = MousePointer::kDefault;
+  pressed_ = nullptr;
+  shpborder.Reset();
+  for (Label* label : labels_) {
+    label->Reset(ToPixels(label->def_.box));
+    label->UpdateTooltip();
+  }
+  // Edits are made in tab order, which is the order the platform tabs through them.
+  std::vector<TextBox*> in_tab_order = text_boxes_;
+  std::ranges::stable_sort(in_tab_order, {}, &TextBox::TabIndex);
+  for (TextBox* box : in_tab_order) box->Create(ToPixels(box->def_.box));
+  for (Timer* timer : timers_) timer->Start();
+  Form_Load();
+}
+
+void Form::Show() {
+  if (visible_) return;
+  const bool loading = !Loaded();
+  if (loading) Load();
+  platform().ShowFormWindow(hWnd(), true);
+  visible_ = true;
+  if (!loading) return;
+  std::vector<TextBox*> in_tab_order = text_boxes_;
+  std::ranges::stable_sort(in_tab_order, {}, &TextBox::TabIndex);
+  auto first = std::ranges::find_if(in_tab_order, &TextBox::Visible);
+  if (first != in_tab_order.end()) platform().FocusEdit((*first)->Handle());
+}
+
+void Form::Hide() {
+  platform().ShowFormWindow(hWnd(), false);
+  visible_ = false;
+}
+
+void Form::Unload() {
+  if (!Loaded()) return;
+  WindowHandle window = window_;
+  window_ = nullptr;
+  visible_ = false;
+  pressed_ = nullptr;
+  for (TextBox* box : text_boxes_) box->Destroyed();
+  platform().DestroyFormWindow(window);
+}
+
+void Form::SetMousePointer(MousePointer pointer) {
+  pointer_ = pointer;
+  platform().SetMousePointer(hWnd(), pointer);
+}
+
+void Form::Form_MouseDown() {
+  BeginWindowDrag(*this);
+}
+
+Label* Form::LabelAt(int x, int y) const {
+  auto hit = std::ranges::find_if(
+      labels_, [&](const Label* l) { return l->Visible() && l->Bounds().Contains(x, y); });
+  return hit == labels_.end() ? nullptr : *hit;
+}
+
+void Form::OnPaint(Canvas& canvas) noexcept {
+  program_.Dispatch([&] {
+    canvas.FillRect(canvas.Dirty(), def_.back_color);
+    if (def_.picture) canvas.DrawPicture(def_.picture, 0, 0);
+    // The first declared control lies on top, so paint from the last.
+    for (const Drawn& d : drawn_ | std::views::reverse) {
+      if (d.label) d.label->Paint(canvas);
+      if (d.shape)
+        canvas.FrameRect(ToPixels(d.shape->box), d.shape->border_color, d.shape->border_width);
+    }
+  });
+}
+
+void Form::OnMouseMove(const MouseEvent& e) noexcept {
+  program_.Dispatch([&] {
+    if (Label* label = LabelAt(e.x, e.y)) {
+      if (label->MouseMove) label->MouseMove();
+    } else {
+      Form_MouseMove();
+    }
+  });
+}
+
+void Form::OnMouseDown(const MouseEvent& e) noexcept {
+  program_.Dispatch([&] {
+    Label* label = LabelAt(e.x, e.y);
+    pressed_ = e.button == MouseButton::kLeft ? label : nullptr;
+    if (!label) Form_MouseDown();
+  });
+}
+
+void Form::OnMouseUp(const MouseEvent& e) noexcept {
+  program_.Dispatch([&] {
+    Label* pressed = std::exchange(pressed_, nullptr);
+    if (e.button != MouseButton::kLeft || !pressed || LabelAt(e.x, e.y) != pressed) return;
+    if (pressed->Click) pressed->Click();
+  });
+}
+
+void Form::OnEditChange(EditHandle edit) noexcept {
+  program_.Dispatch([&] {
+    auto box = std::ranges::find(text_boxes_, edit, &TextBox::Handle);
+    if (box != text_boxes_.end() && (*box)->Change) (*box)->Change();
+  });
+}
+
+void Form::OnTimer(int timer_id) noexcept {
+  program_.Dispatch([&] {
+    if (timer_id < 1 || timer_id > static_cast<int>(timers_.size())) return;
+    Timer* timer = timers_[timer_id - 1];
+    if (timer->Enabled() && timer->Tick) timer->Tick();
+  });
+}
+
+void Form::OnCloseRequest() noexcept {
+  program_.Dispatch([&] { SystemClose(); });
+}
+
+}  // namespace amorix

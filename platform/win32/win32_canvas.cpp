@@ -1,0 +1,62 @@
+#include "platform/win32/win32_canvas.h"
+
+#include "platform/win32/unique_handle.h"
+
+namespace amorix::win32 {
+
+COLORREF ToColorRef(Color color) {
+  if (color & kSystemColorFlag) return ::GetSysColor(static_cast<int>(color & 0xFFu));
+  return color & 0xFFFFFFu;
+}
+
+void Win32Canvas::FillRect(const PixelRect& r, Color c) {
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  const RECT rect = ToRect(r);
+  ::SetDCBrushColor(dc_, ToColorRef(c));
+  ::FillRect(dc_, &rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+}
+
+void Win32Canvas::FrameRect(const PixelRect& r, Color c, int width) {
+  if (width <= 0) return;
+  // The pen's path runs through the first and the last pixel of each side.
+  const int before = width / 2;
+  const PixelRect outer{r.left - before, r.top - before, r.right - 1 - before + width,
+                        r.bottom - 1 - before + width};
+  const PixelRect inner{outer.left + width, outer.top + width, outer.right - width,
+                        outer.bottom - width};
+  if (inner.Width() <= 0 || inner.Height() <= 0) {
+    FillRect(outer, c);
+    return;
+  }
+  FillRect({outer.left, outer.top, outer.right, inner.top}, c);
+  FillRect({outer.left, inner.bottom, outer.right, outer.bottom}, c);
+  FillRect({outer.left, inner.top, inner.left, inner.bottom}, c);
+  FillRect({inner.right, inner.top, outer.right, inner.bottom}, c);
+}
+
+void Win32Canvas::DrawPicture(ResourceId picture, int x, int y) {
+  const PictureCache::Picture found = pictures_.Get(picture);
+  if (!found.bitmap) return;
+  UniqueMemoryDc source(::CreateCompatibleDC(dc_));
+  if (!source) return;
+  SelectGuard select(source.get(), found.bitmap);
+  ::BitBlt(dc_, x, y, found.size.cx, found.size.cy, source.get(), 0, 0, SRCCOPY);
+}
+
+void Win32Canvas::PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,
+                            Color color, Align align) {
+  if (text.empty()) return;
+  HFONT handle = fonts_.Get(font);
+  SelectGuard select(dc_,
+                     handle ? static_cast<HGDIOBJ>(handle) : ::GetStockObject(DEFAULT_GUI_FONT));
+  const int old_mode = ::SetBkMode(dc_, TRANSPARENT);
+  const COLORREF old_color = ::SetTextColor(dc_, ToColorRef(color));
+  RECT rect = ToRect(r);
+  const UINT format = DT_WORDBREAK | (align == Align::kCenter ? DT_CENTER : DT_LEFT);
+  ::DrawTextW(dc_, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+              &rect, format);
+  ::SetTextColor(dc_, old_color);
+  ::SetBkMode(dc_, old_mode);
+}
+
+}  // namespace amorix::win32

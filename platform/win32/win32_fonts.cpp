@@ -1,0 +1,46 @@
+#include "platform/win32/win32_fonts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace amorix::win32 {
+
+namespace {
+constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
+}
+
+int FontCache::HeightForPoints(float points, int pixels_per_inch) {
+  // Hundredths of a point keep 8.25 exact; MulDiv rounds half away from zero like the system.
+  return -::MulDiv(static_cast<int>(std::lround(points * 100.0f)), pixels_per_inch, 7200);
+}
+
+HFONT FontCache::Get(const FontSpec& spec) {
+  Key key{std::u16string(spec.face), spec.points, spec.bold, spec.italic, spec.underline};
+  auto found = fonts_.find(key);
+  if (found != fonts_.end()) return found->second.get();
+
+  int pixels_per_inch = 96;
+  {
+    WindowDcGuard screen(nullptr);
+    if (screen.dc()) pixels_per_inch = ::GetDeviceCaps(screen.dc(), LOGPIXELSY);
+  }
+  LOGFONTW font{};
+  font.lfHeight = HeightForPoints(spec.points, pixels_per_inch);
+  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = spec.italic;
+  font.lfUnderline = spec.underline;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = DEFAULT_QUALITY;
+  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::u16string_view face = spec.face.empty() ? kDefaultFace : spec.face;
+  const size_t length = std::min<size_t>(face.size(), LF_FACESIZE - 1);
+  std::copy_n(face.begin(), length, font.lfFaceName);
+
+  HFONT made = ::CreateFontIndirectW(&font);
+  if (made) fonts_.emplace(std::move(key), UniqueFont(made));
+  return made;
+}
+
+}  // namespace amorix::win32

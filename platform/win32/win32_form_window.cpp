@@ -1,0 +1,246 @@
+#include "platform/win32/win32_form_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_canvas.h"
+#include "platform/win32/win32_platform.h"
+
+namespace amorix::win32 {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"AmorixForm";
+ATOM form_class = 0;
+
+MouseEvent MouseAt(WPARAM wparam, LPARAM lparam, MouseButton button) {
+  MouseEvent e;
+  e.x = static_cast<short>(LOWORD(lparam));
+  e.y = static_cast<short>(HIWORD(lparam));
+  e.button = button;
+  e.shift = (wparam & MK_SHIFT) != 0;
+  e.ctrl = (wparam & MK_CONTROL) != 0;
+  e.alt = ::GetKeyState(VK_MENU) < 0;
+  return e;
+}
+
+MouseButton HeldButton(WPARAM wparam) {
+  if (wparam & MK_RBUTTON) return MouseButton::kRight;
+  if (wparam & MK_MBUTTON) return MouseButton::kMiddle;
+  return MouseButton::kLeft;
+}
+
+}  // namespace
+
+const wchar_t* FormWindow::ClassName(HINSTANCE instance) {
+  if (!form_class) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = &Procedure;
+    window_class.hInstance = instance;
+    window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kClassName;
+    form_class = ::RegisterClassExW(&window_class);
+  }
+  return kClassName;
+}
+
+FormWindow* FormWindow::From(HWND window) {
+  if (!window || !form_class || ::GetClassLongPtrW(window, GCW_ATOM) != form_class) return nullptr;
+  return reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND FormWindow::Create(std::unique_ptr<FormWindow>& owner, DWORD ex_style, const wchar_t* caption,
+                        const RECT& bounds, HINSTANCE instance) {
+  return ::CreateWindowExW(ex_style, ClassName(instance), caption, WS_POPUP | WS_CLIPCHILDREN,
+                           bounds.left, bounds.top, bounds.right - bounds.left,
+                           bounds.bottom - bounds.top, nullptr, nullptr, instance, &owner);
+}
+
+LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT msg, WPARAM wparam,
+                                       LPARAM lparam) noexcept {
+  if (msg == WM_NCCREATE) {
+    auto* owner = static_cast<std::unique_ptr<FormWindow>*>(
+        reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    FormWindow* self = owner->release();
+    self->hwnd_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    const LRESULT created = ::DefWindowProcW(window, msg, wparam, lparam);
+    if (!created) {
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      owner->reset(self);
+    }
+    return created;
+  }
+  auto* self = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return ::DefWindowProcW(window, msg, wparam, lparam);
+  if (msg == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    delete self;
+    return ::DefWindowProcW(window, msg, wparam, lparam);
+  }
+  return self->Handle(msg, wparam, lparam);
+}
+
+// Each call into the behaviour is the last use of `this` in its message.
+LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
+  switch (msg) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEMOVE:
+      events_.OnMouseMove(MouseAt(wparam, lparam, HeldButton(wparam)));
+      return 0;
+    case WM_LBUTTONDOWN:
+      events_.OnMouseDown(MouseAt(wparam, lparam, MouseButton::kLeft));
+      return 0;
+    case WM_RBUTTONDOWN:
+      events_.OnMouseDown(MouseAt(wparam, lparam, MouseButton::kRight));
+      return 0;
+    case WM_MBUTTONDOWN:
+      events_.OnMouseDown(MouseAt(wparam, lparam, MouseButton::kMiddle));
+      return 0;
+    case WM_LBUTTONUP:
+      events_.OnMouseUp(MouseAt(wparam, lparam, MouseButton::kLeft));
+      return 0;
+    case WM_RBUTTONUP:
+      events_.OnMouseUp(MouseAt(wparam, lparam, MouseButton::kRight));
+      return 0;
+    case WM_MBUTTONUP:
+      events_.OnMouseUp(MouseAt(wparam, lparam, MouseButton::kMiddle));
+      return 0;
+    case WM_TIMER:
+      events_.OnTimer(static_cast<int>(wparam));
+      return 0;
+    case WM_CLOSE:
+      events_.OnCloseRequest();
+      return 0;
+    case WM_COMMAND: {
+      HWND child = reinterpret_cast<HWND>(lparam);
+      if (!child || !FindEdit(child)) break;
+      if (HIWORD(wparam) == EN_SETFOCUS) last_focus_ = child;
+      if (HIWORD(wparam) == EN_CHANGE) events_.OnEditChange(ToEditHandle(child));
+      return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      if (const Edit* edit = FindEdit(reinterpret_cast<HWND>(lparam))) {
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        ::SetTextColor(dc, ToColorRef(edit->text_color));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    case WM_SETCURSOR:
+      if (SetCursorFor(reinterpret_cast<HWND>(wparam), LOWORD(lparam))) return TRUE;
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && !HIWORD(wparam)) {
+        if (HWND edit = EditToFocus()) {
+          ::SetFocus(edit);
+          return 0;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd_, msg, wparam, lparam);
+}
+
+void FormWindow::Paint() noexcept {
+  PaintGuard paint(hwnd_);
+  const RECT dirty = paint.dirty();
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  if (!paint.dc() || ::IsRectEmpty(&dirty) || ::IsRectEmpty(&client)) return;
+  UniqueMemoryDc memory(::CreateCompatibleDC(paint.dc()));
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
+  if (!memory || !bitmap) return;
+  SelectGuard select(memory.get(), bitmap.get());
+  ::IntersectClipRect(memory.get(), dirty.left, dirty.top, dirty.right, dirty.bottom);
+  Win32Canvas canvas(memory.get(), ToPixelRect(dirty), platform_.fonts(), platform_.pictures());
+  canvas.FillRect(ToPixelRect(dirty), background_);
+  events_.OnPaint(canvas);
+  ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+           memory.get(), dirty.left, dirty.top, SRCCOPY);
+}
+
+bool FormWindow::SetCursorFor(HWND under_mouse, UINT hit_test) {
+  // Over a child edit the edit shows its own I-beam.
+  if (under_mouse != hwnd_ || hit_test != HTCLIENT) return false;
+  ::SetCursor(::LoadCursorW(nullptr, pointer_ == MousePointer::kHourglass ? IDC_WAIT : IDC_ARROW));
+  return true;
+}
+
+void FormWindow::SetPointer(MousePointer pointer) {
+  pointer_ = pointer;
+  // The change shows at once, even when a blocking call follows before the next mouse move.
+  POINT cursor{};
+  if (::GetCursorPos(&cursor) && ::WindowFromPoint(cursor) == hwnd_) SetCursorFor(hwnd_, HTCLIENT);
+}
+
+const FormWindow::Edit* FormWindow::FindEdit(HWND window) const {
+  auto found = std::ranges::find(edits_, window, &Edit::hwnd);
+  return found == edits_.end() ? nullptr : &*found;
+}
+
+HWND FormWindow::EditToFocus() const {
+  const auto visible = [](HWND edit) {
+    return (::GetWindowLongPtrW(edit, GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  if (last_focus_ && visible(last_focus_)) return last_focus_;
+  auto first = std::ranges::find_if(edits_, visible, &Edit::hwnd);
+  return first == edits_.end() ? nullptr : first->hwnd;
+}
+
+HWND FormWindow::CreateEdit(const EditSpec& spec, HFONT font) {
+  const DWORD style = WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL |
+                      (spec.align == Align::kCenter ? ES_CENTER : ES_LEFT) |
+                      (spec.visible ? WS_VISIBLE : 0);
+  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  HWND edit = ::CreateWindowExW(
+      0, L"EDIT", L"", style, spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height(),
+      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)), instance, nullptr);
+  if (!edit) return nullptr;
+  edits_.push_back({edit, spec.text_color});
+  if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (spec.max_length > 0) ::SendMessageW(edit, EM_LIMITTEXT, spec.max_length, 0);
+  return edit;
+}
+
+void FormWindow::SetTooltip(int tool_id, const RECT& rect, const wchar_t* text) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the common controls
+  tool.hwnd = hwnd_;
+  tool.uId = static_cast<UINT_PTR>(tool_id);
+  const bool known = tools_.contains(tool_id);
+  if (!*text) {
+    if (known) ::SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tools_.erase(tool_id);
+    return;
+  }
+  if (!tooltip_) {
+    const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    tooltip_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
+    if (!tooltip_) return;
+  }
+  tool.uFlags = TTF_SUBCLASS;
+  tool.rect = rect;
+  tool.lpszText = const_cast<wchar_t*>(text);
+  if (known) {
+    ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  } else if (::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+    tools_.insert(tool_id);
+  }
+}
+
+}  // namespace amorix::win32

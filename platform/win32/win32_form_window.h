@@ -1,0 +1,68 @@
+#pragma once
+// The native side of one form window: what the window procedure needs between messages (the
+// behaviour's events, the mouse pointer, the edits with their colours and the one that last had
+// the focus, the tooltip control).
+//
+// The object is attached to its window at WM_NCCREATE and freed at WM_NCDESTROY. A behaviour may
+// destroy its own window from inside any event, so the procedure returns at once after calling
+// into the behaviour and never touches the object again in that message.
+
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace amorix {
+class Win32Platform;
+}
+
+namespace amorix::win32 {
+
+class FormWindow {
+ public:
+  FormWindow(Win32Platform& platform, WindowEvents& events, Color background)
+      : platform_(platform), events_(events), background_(background) {}
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  // The window class shared by all forms, registered once per process.
+  static const wchar_t* ClassName(HINSTANCE instance);
+  // The object of a form window; null for any other window (or a form being torn down).
+  static FormWindow* From(HWND window);
+  // Creates the window; `owner` hands the object over at WM_NCCREATE.
+  static HWND Create(std::unique_ptr<FormWindow>& owner, DWORD ex_style, const wchar_t* caption,
+                     const RECT& bounds, HINSTANCE instance);
+
+  void SetPointer(MousePointer pointer);
+  HWND CreateEdit(const EditSpec& spec, HFONT font);
+  void SetTooltip(int tool_id, const RECT& rect, const wchar_t* text);
+
+ private:
+  struct Edit {
+    HWND hwnd;
+    Color text_color;
+  };
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
+  LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
+  void Paint() noexcept;
+  bool SetCursorFor(HWND under_mouse, UINT hit_test);
+  const Edit* FindEdit(HWND window) const;
+  HWND EditToFocus() const;
+
+  Win32Platform& platform_;
+  WindowEvents& events_;
+  Color background_;
+  HWND hwnd_ = nullptr;
+  MousePointer pointer_ = MousePointer::kDefault;
+  std::vector<Edit> edits_;  // in creation order, which is the tab order
+  HWND last_focus_ = nullptr;
+  int next_control_id_ = 100;
+  HWND tooltip_ = nullptr;  // owned by the form, so the system destroys it with the form
+  std::set<int> tools_;
+};
+
+}  // namespace amorix::win32

@@ -1,0 +1,107 @@
+// The calls Win32Platform passes straight through to the system, and the process itself.
+#include <string>
+
+#include "app/runtime_error.h"
+#include "platform/win32/win32_form_window.h"
+#include "platform/win32/win32_platform.h"
+
+namespace amorix {
+
+namespace win32 {
+
+FARPROC BindByName(const char* library, const char* procedure, UniqueModule& keep) {
+  if (!keep) keep.reset(::LoadLibraryA(library));
+  FARPROC address = keep ? ::GetProcAddress(keep.get(), procedure) : nullptr;
+  if (!address) {
+    throw RuntimeError(std::string("Cannot bind ") + procedure + " from " + library);
+  }
+  return address;
+}
+
+}  // namespace win32
+
+RegionHandle Win32Platform::CreateRectRgn(int left, int top, int right, int bottom) {
+  return ToRegionHandle(::CreateRectRgn(left, top, right, bottom));
+}
+
+RegionHandle Win32Platform::CreateEllipticRgn(int left, int top, int right, int bottom) {
+  return ToRegionHandle(::CreateEllipticRgn(left, top, right, bottom));
+}
+
+RegionHandle Win32Platform::CreateRoundRectRgn(int left, int top, int right, int bottom,
+                                               int ellipse_w, int ellipse_h) {
+  return ToRegionHandle(::CreateRoundRectRgn(left, top, right, bottom, ellipse_w, ellipse_h));
+}
+
+int Win32Platform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) {
+  return ::CombineRgn(ToHrgn(dest), ToHrgn(src1), ToHrgn(src2), mode);
+}
+
+int Win32Platform::DeleteObject(RegionHandle r) {
+  return ::DeleteObject(ToHrgn(r));
+}
+
+int Win32Platform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
+  return ::SetWindowRgn(ToHwnd(w), ToHrgn(r), redraw);
+}
+
+int Win32Platform::ReleaseCapture() {
+  return ::ReleaseCapture();
+}
+
+std::intptr_t Win32Platform::SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
+                                          std::intptr_t lparam) {
+  return ::SendMessageA(ToHwnd(w), msg, wparam, lparam);
+}
+
+std::intptr_t Win32Platform::ShellExecuteA(WindowHandle w, const char* operation, const char* file,
+                                           const char* parameters, const char* directory,
+                                           int show_command) {
+  if (!shell_execute_) {
+    // Through void(*)(): the one cast between function types the compiler accepts silently.
+    shell_execute_ = reinterpret_cast<ShellExecuteAFn>(
+        reinterpret_cast<void (*)()>(win32::BindByName("shell32.dll", "ShellExecuteA", shell32_)));
+  }
+  return reinterpret_cast<std::intptr_t>(
+      shell_execute_(ToHwnd(w), operation, file, parameters, directory, show_command));
+}
+
+TwipsPerPixel Win32Platform::ScreenTwipsPerPixel() {
+  if (twips_override_) return *twips_override_;
+  win32::WindowDcGuard screen(nullptr);
+  const int x = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSX) : 0;
+  const int y = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSY) : 0;
+  return {1440.0f / static_cast<float>(x > 0 ? x : 96),
+          1440.0f / static_cast<float>(y > 0 ? y : 96)};
+}
+
+void Win32Platform::RunMessageLoop() {
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // Through the dialog manager, Tab and Shift+Tab move between a form's edits.
+    HWND form = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (win32::FormWindow::From(form) && ::IsDialogMessageW(form, &msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+void Win32Platform::Quit() {
+  ::PostQuitMessage(0);
+}
+
+void Win32Platform::Terminate() {
+  ::ExitProcess(0);
+}
+
+void Win32Platform::ReportFatal(std::u16string_view message) {
+  if (fatal_box_) {
+    fatal_box_(message);
+  } else {
+    ::MessageBoxW(nullptr, ToWide(message).c_str(), L"Quillon Amorix",
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  }
+  ::ExitProcess(1);
+}
+
+}  // namespace amorix
