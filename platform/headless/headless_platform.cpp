@@ -36,7 +36,7 @@ std::string Str(float v) {
   return text;
 }
 std::string Str(const char* text) {
-  return text ? text : "";
+  return text ? text : "null";
 }
 
 }  // namespace

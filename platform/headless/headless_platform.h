@@ -27,8 +27,8 @@
 //   ShellExecuteA(Help,open,https://example.com,,,5)   SetMousePointer(Terms,11)
 //   SetTooltip(Main,3,10,20,110,40,HELP)   ScreenTwipsPerPixel()->15,15   Quit()
 // Windows are named by caption, edits by their window's caption and their number in creation
-// order ("#1"), regions R1, R2... in order of creation; a null handle is "null", a null string
-// empty, text is UTF-8. Rectangles are left,top,right,bottom; booleans 0 or 1.
+// order ("#1"), regions R1, R2... in order of creation; a null handle or string is "null", text is
+// UTF-8. Rectangles are left,top,right,bottom; booleans 0 or 1.
 
 #include <cstdint>
 #include <initializer_list>

@@ -345,13 +345,13 @@ TEST_F(HeadlessPlatformTest, NothingIsDeliveredOnceTheProcessHasEnded) {
 
 TEST_F(HeadlessPlatformTest, ShellAndScreenFollowTheKnobs) {
   const WindowHandle w = Open(u"Help");
-  EXPECT_EQ(platform.ShellExecuteA(w, "open", "https://example.com", nullptr, nullptr, 5), 42);
+  EXPECT_EQ(platform.ShellExecuteA(w, "open", "https://example.com", "", nullptr, 5), 42);
   platform.SetShellResult(2);
   EXPECT_EQ(platform.ShellExecuteA(w, "open", "x", nullptr, nullptr, 5), 2);
   platform.FailShellBinding(true);
   EXPECT_THROW(platform.ShellExecuteA(w, "open", "x", nullptr, nullptr, 5), RuntimeError);
   EXPECT_EQ(platform.Log({"ShellExecuteA"}).front(),
-            "ShellExecuteA(Help,open,https://example.com,,,5)");
+            "ShellExecuteA(Help,open,https://example.com,,null,5)");
 
   platform.SetTwipsPerPixel({12, 0});
   EXPECT_EQ(platform.ScreenTwipsPerPixel().y, 0);
