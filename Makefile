@@ -27,3 +27,31 @@ test: build
 
 clean:
 	rm -rf build
+
+# Longer runs than `make test`: the window model over many more random sequences, from a new base
+# seed each time (AMORIX_SOAK_BASE=N repeats one), in two processes; and the outline fuzzer for
+# FUZZ_SECONDS.
+SOAK_SEQUENCES ?= 200000
+FUZZ_SECONDS ?= 600
+.PHONY: soak fuzz
+
+soak: build-host
+	@base=$${AMORIX_SOAK_BASE:-$$(date +%s)}; \
+	echo "soak: $(SOAK_SEQUENCES) sequences from seed $$base"; \
+	export AMORIX_SOAK_SEQUENCES=$(SOAK_SEQUENCES) AMORIX_SOAK_BASE=$$base GTEST_TOTAL_SHARDS=2; \
+	GTEST_SHARD_INDEX=0 build/host/tests/amorix_host_tests --gtest_filter='Model/*' & first=$$!; \
+	GTEST_SHARD_INDEX=1 build/host/tests/amorix_host_tests --gtest_filter='Model/*'; second=$$?; \
+	wait $$first && exit $$second
+
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The real program on a virtual display: the end-to-end checks, and a scripted tour that leaves
+# one picture per window in build/demo/.
+.PHONY: e2e demo
+
+e2e: build-windows
+	@tests/e2e/run.sh
+
+demo: build-windows
+	@tests/e2e/demo.sh

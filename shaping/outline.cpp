@@ -18,18 +18,20 @@ enum Kind : std::int16_t {
   kRoundedSquare = 5,
 };
 
+// Twips, summed in double precision from the shapes' single-precision fields.
 struct Box {
-  float left, top, right, bottom;  // twips
+  double left, top, right, bottom;
 };
 
 // A square centred along the longer side of the bounding box, spanning its shorter side.
 Box FittedSquare(const BorderShape& s) {
-  if (s.Width > s.Height) {
-    const float d = RoundToInt16((double{s.Width} - s.Height) / 2);
-    return {s.Left + d, s.Top, s.Left + s.Width - d, s.Top + s.Height};
+  const double left = s.Left, top = s.Top, width = s.Width, height = s.Height;
+  if (width > height) {
+    const std::int16_t d = RoundToInt16((width - height) / 2);
+    return {left + d, top, left + width - d, top + height};
   }
-  const float d = RoundToInt16((double{s.Height} - s.Width) / 2);
-  return {s.Left, s.Top + d, s.Left + s.Width, s.Top + s.Height - d};
+  const std::int16_t d = RoundToInt16((height - width) / 2);
+  return {left, top + d, left + width, top + height - d};
 }
 
 }  // namespace
@@ -42,8 +44,8 @@ WindowOutline BuildOutline(Form& window, std::int16_t ox, std::int16_t oy) {
   const TwipsPerPixel ratio = gdi.ScreenTwipsPerPixel();
   const double offset_x = static_cast<float>(ox);
   const double offset_y = static_cast<float>(oy);
-  const auto px = [&](float x) { return RoundToInt32(CheckedDivide(x, ratio.x) + offset_x); };
-  const auto py = [&](float y) { return RoundToInt32(CheckedDivide(y, ratio.y) + offset_y); };
+  const auto px = [&](double x) { return RoundToInt32(CheckedDivide(x, ratio.x) + offset_x); };
+  const auto py = [&](double y) { return RoundToInt32(CheckedDivide(y, ratio.y) + offset_y); };
 
   const std::int16_t lowest = window.shpborder.LBound();
   const std::int16_t highest = window.shpborder.UBound();
@@ -52,9 +54,9 @@ WindowOutline BuildOutline(Form& window, std::int16_t ox, std::int16_t oy) {
     if (shape.Shape < kRectangle || shape.Shape > kRoundedSquare) shape.Shape = kOval;
     const bool square =
         shape.Shape == kSquare || shape.Shape == kCircle || shape.Shape == kRoundedSquare;
-    const Box box =
-        square ? FittedSquare(shape)
-               : Box{shape.Left, shape.Top, shape.Left + shape.Width, shape.Top + shape.Height};
+    const Box box = square ? FittedSquare(shape)
+                           : Box{shape.Left, shape.Top, double{shape.Left} + shape.Width,
+                                 double{shape.Top} + shape.Height};
     const int left = px(box.left), top = py(box.top), right = px(box.right),
               bottom = py(box.bottom);
 

@@ -125,6 +125,18 @@ TEST_F(OutlineTest, ShapesAreUnitedInAnyOrder) {
   EXPECT_EQ(region->BoundingBox(), (PixelRect{0, 0, 150, 150}));
 }
 
+TEST_F(OutlineTest, SumsAreFormedInDoublePrecision) {
+  platform.SetTwipsPerPixel({1, 1});
+  // 16777216 + 1 is not a single-precision number.
+  EXPECT_EQ(Outline({Shape(0, {16777216, 0, 1, 1})}), "Rect(16777216,0,16777217,1)");
+  EXPECT_EQ(Outline({Shape(1, {16777216, 0, 3, 1})}), "Rect(16777217,0,16777218,1)");
+}
+
+TEST_F(OutlineTest, TheLastPossibleIndexEndsTheWalkWithoutOverflow) {
+  EXPECT_EQ(Outline({Shape(0, {0, 0, 1500, 1500}, 32766), Shape(0, {0, 0, 15, 15}, 32767)}),
+            "Rect(0,0,100,100) + Rect(0,0,1,1)");
+}
+
 TEST_F(OutlineTest, AnArrayWithNoShapesGivesAnEmptyOutline) {
   EXPECT_EQ(Outline({}), "Empty");
   platform.ClearLog();
