@@ -7,7 +7,9 @@ case "$(uname -s)" in
   MINGW* | MSYS* | CYGWIN*) exec "$exe" ;;
 esac
 if [ -z "${DISPLAY:-}" ]; then
-  echo "make run: no display (DISPLAY is not set); start an X session or run 'make test' instead." >&2
-  exit 1
+  # No screen to show it on: take the scripted tour on a virtual display and keep its pictures.
+  AMORIX_EXE=$exe "$(dirname "$0")/../tests/e2e/demo.sh" >/dev/null
+  echo "make run: no display here; the tour's pictures are in build/demo/"
+  exit 0
 fi
 exec "$(dirname "$0")/wine-exec.sh" "$prefix" "$exe"
