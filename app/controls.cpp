@@ -80,13 +80,13 @@ TextBox::TextBox(Form& form, const TextBoxDef& def) : form_(form), def_(def), te
 void TextBox::Create(const PixelRect& bounds) {
   text_ = def_.text;
   visible_ = true;
-  EditSpec spec{.rect = bounds,
-                .font = def_.font,
-                .text_color = def_.fore_color,
-                .align = def_.align,
-                .max_length = def_.max_length,
-                .visible = true};
-  edit_ = form_.platform().CreateEdit(form_.hWnd(), spec);
+  EditSpec params{.rect = bounds,
+                  .font = def_.font,
+                  .text_color = def_.fore_color,
+                  .align = def_.align,
+                  .max_length = def_.max_length,
+                  .visible = true};
+  edit_ = form_.platform().CreateEdit(form_.hWnd(), params);
   if (!text_.empty()) form_.platform().SetEditText(edit_, text_);
 }
 

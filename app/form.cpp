@@ -52,13 +52,13 @@ PixelRect Form::ToPixels(const TwipsBox& box) const {
 void Form::Load() {
   ratio_ = platform().ScreenTwipsPerPixel();
   const PixelRect client = ToPixels({0, 0, def_.client_width, def_.client_height});
-  const WindowSpec spec{.caption = def_.caption,
-                        .client_width = client.Width(),
-                        .client_height = client.Height(),
-                        .in_taskbar = def_.show_in_taskbar,
-                        .background = def_.back_color,
-                        .icon = def_.icon};
-  window_ = platform().CreateFormWindow(spec, *this);
+  const WindowSpec params{.caption = def_.caption,
+                          .client_width = client.Width(),
+                          .client_height = client.Height(),
+                          .in_taskbar = def_.show_in_taskbar,
+                          .background = def_.back_color,
+                          .icon = def_.icon};
+  window_ = platform().CreateFormWindow(params, *this);
   pointer_ = MousePointer::kDefault;
   pressed_ = nullptr;
   shpborder.Reset();

@@ -128,7 +128,7 @@ class Platform {
   virtual ~Platform() = default;
 
   // Top-level windows: borderless, created hidden and centred on the screen.
-  virtual WindowHandle CreateFormWindow(const WindowSpec& spec, WindowEvents& events) = 0;
+  virtual WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) = 0;
   virtual void ShowFormWindow(WindowHandle w, bool visible) = 0;
   virtual void DestroyFormWindow(WindowHandle w) = 0;
   virtual void Invalidate(WindowHandle w, const PixelRect& r) = 0;
@@ -137,7 +137,7 @@ class Platform {
                           std::u16string_view text) = 0;  // empty text removes the tool
 
   // Edit boxes, children of a form window. Tab order is the order of creation.
-  virtual EditHandle CreateEdit(WindowHandle parent, const EditSpec& spec) = 0;
+  virtual EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) = 0;
   virtual std::u16string GetEditText(EditHandle e) = 0;
   virtual void SetEditText(EditHandle e, std::u16string_view text) = 0;
   virtual void SetEditVisible(EditHandle e, bool visible) = 0;

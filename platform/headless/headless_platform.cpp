@@ -98,23 +98,23 @@ std::string HeadlessPlatform::RegionName(RegionHandle r) const {
   return r && r->owner == this ? "R" + Str(r->number) : "null";
 }
 
-WindowHandle HeadlessPlatform::CreateFormWindow(const WindowSpec& spec, WindowEvents& events) {
+WindowHandle HeadlessPlatform::CreateFormWindow(const WindowSpec& params, WindowEvents& events) {
   auto window = std::make_unique<NativeWindowTag>();
   window->owner = this;
   window->events = &events;
   WindowInfo& info = window->info;
-  info.caption = spec.caption;
-  info.client_width = spec.client_width;
-  info.client_height = spec.client_height;
-  info.in_taskbar = spec.in_taskbar;
-  info.background = spec.background;
-  info.icon = spec.icon;
+  info.caption = params.caption;
+  info.client_width = params.client_width;
+  info.client_height = params.client_height;
+  info.in_taskbar = params.in_taskbar;
+  info.background = params.background;
+  info.icon = params.icon;
   info.alive = true;
-  info.x = (screen_width_ - spec.client_width) / 2;
-  info.y = (screen_height_ - spec.client_height) / 2;
+  info.x = (screen_width_ - params.client_width) / 2;
+  info.y = (screen_height_ - params.client_height) / 2;
   WindowHandle w = windows_.emplace_back(std::move(window)).get();
-  Record("CreateFormWindow(" + Args({Name(w), Str(spec.client_width), Str(spec.client_height)}) +
-         ")->" + Name(w));
+  Record("CreateFormWindow(" +
+         Args({Name(w), Str(params.client_width), Str(params.client_height)}) + ")->" + Name(w));
   return w;
 }
 
@@ -167,7 +167,7 @@ void HeadlessPlatform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& 
   }
 }
 
-EditHandle HeadlessPlatform::CreateEdit(WindowHandle parent, const EditSpec& spec) {
+EditHandle HeadlessPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   NativeWindowTag* window = Live(parent);
   EditHandle e = nullptr;
   if (window) {
@@ -177,17 +177,17 @@ EditHandle HeadlessPlatform::CreateEdit(WindowHandle parent, const EditSpec& spe
     EditInfo& info = edit->info;
     info.parent = window;
     info.number = static_cast<int>(window->info.edits.size()) + 1;
-    info.rect = spec.rect;
-    info.font = headless::RecordedFont(spec.font);
-    info.text_color = spec.text_color;
-    info.align = spec.align;
-    info.max_length = spec.max_length;
+    info.rect = params.rect;
+    info.font = headless::RecordedFont(params.font);
+    info.text_color = params.text_color;
+    info.align = params.align;
+    info.max_length = params.max_length;
     info.alive = true;
-    info.visible = spec.visible;
+    info.visible = params.visible;
     e = edits_.emplace_back(std::move(edit)).get();
     window->info.edits.push_back(e);
   }
-  Record("CreateEdit(" + Args({Name(parent), Str(spec.rect), Str(spec.max_length)}) + ")->" +
+  Record("CreateEdit(" + Args({Name(parent), Str(params.rect), Str(params.max_length)}) + ")->" +
          Name(e));
   return e;
 }

@@ -98,14 +98,14 @@ class HeadlessPlatform final : public Platform {
   HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
   // Platform.
-  WindowHandle CreateFormWindow(const WindowSpec& spec, WindowEvents& events) override;
+  WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) override;
   void ShowFormWindow(WindowHandle w, bool visible) override;
   void DestroyFormWindow(WindowHandle w) override;
   void Invalidate(WindowHandle w, const PixelRect& r) override;
   void SetMousePointer(WindowHandle w, MousePointer p) override;
   void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
                   std::u16string_view text) override;
-  EditHandle CreateEdit(WindowHandle parent, const EditSpec& spec) override;
+  EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override;
   std::u16string GetEditText(EditHandle e) override;
   void SetEditText(EditHandle e, std::u16string_view text) override;
   void SetEditVisible(EditHandle e, bool visible) override;

@@ -26,17 +26,17 @@ class RefusingPlatform final : public Platform {
   std::u16string refuse_window;  // CreateFormWindow of the window with this caption
   bool refuse_edits = false, refuse_reads = false, refuse_shows = false;
 
-  WindowHandle CreateFormWindow(const WindowSpec& spec, WindowEvents& events) override {
-    if (spec.caption == refuse_window) throw RuntimeError("The system cannot create the window");
-    return inner_.CreateFormWindow(spec, events);
+  WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) override {
+    if (params.caption == refuse_window) throw RuntimeError("The system cannot create the window");
+    return inner_.CreateFormWindow(params, events);
   }
   void ShowFormWindow(WindowHandle w, bool visible) override {
     if (refuse_shows) throw RuntimeError("The system cannot show the window");
     inner_.ShowFormWindow(w, visible);
   }
-  EditHandle CreateEdit(WindowHandle parent, const EditSpec& spec) override {
+  EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override {
     if (refuse_edits) throw RuntimeError("The system cannot create the text box");
-    return inner_.CreateEdit(parent, spec);
+    return inner_.CreateEdit(parent, params);
   }
   std::u16string GetEditText(EditHandle e) override {
     if (refuse_reads) throw RuntimeError("The text box cannot be read");
