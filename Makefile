@@ -55,3 +55,11 @@ e2e: build-windows
 
 demo: build-windows
 	@tests/e2e/demo.sh
+
+# The performance benchmark against a bare Win32 window (README, "Performance"): the table is
+# printed and written to build/bench/results.md. A few minutes; AMORIX_BENCH_RUNS and
+# AMORIX_BENCH_TRIPS shorten it.
+.PHONY: bench
+
+bench: build
+	@scripts/with-xvfb.sh scripts/bench.sh

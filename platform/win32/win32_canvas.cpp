@@ -9,6 +9,32 @@ COLORREF ToColorRef(Color color) {
   return color & 0xFFFFFFu;
 }
 
+PaintBuffer::~PaintBuffer() {
+  Free();
+}
+
+void PaintBuffer::Free() {
+  if (dc_ && original_) ::SelectObject(dc_.get(), original_);
+  original_ = nullptr;
+  bitmap_.reset();
+  dc_.reset();
+  width_ = 0;
+}
+
+HDC PaintBuffer::Get(HDC screen, int width) {
+  if (dc_ && width <= width_) return dc_.get();
+  Free();
+  dc_.reset(::CreateCompatibleDC(screen));
+  bitmap_.reset(::CreateCompatibleBitmap(screen, width, kBandRows));
+  if (!dc_ || !bitmap_) {
+    Free();
+    return nullptr;
+  }
+  original_ = ::SelectObject(dc_.get(), bitmap_.get());
+  width_ = width;
+  return dc_.get();
+}
+
 void Win32Canvas::FillRect(const PixelRect& r, Color c) {
   if (r.Width() <= 0 || r.Height() <= 0) return;
   const RECT rect = ToRect(r);
@@ -45,7 +71,9 @@ void Win32Canvas::DrawPicture(ResourceId picture, int x, int y) {
 
 void Win32Canvas::PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,
                             Color color, Align align) {
-  if (text.empty()) return;
+  const bool overlaps = r.left < dirty_.right && dirty_.left < r.right && r.top < dirty_.bottom &&
+                        dirty_.top < r.bottom;
+  if (text.empty() || !overlaps) return;
   HFONT handle = fonts_.Get(font);
   SelectGuard select(dc_,
                      handle ? static_cast<HGDIOBJ>(handle) : ::GetStockObject(DEFAULT_GUI_FONT));

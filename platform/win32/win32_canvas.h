@@ -2,10 +2,15 @@
 // Drawing on a device context for a window's paint. The window procedure hands the behaviour a
 // canvas over an off-screen bitmap and copies the result to the screen in one blit, so a repaint
 // never flickers. Colours are the platform's packed RGB or, with the top bit set, a system colour.
+//
+// The off-screen bitmap (PaintBuffer) is kept from paint to paint and is one band of rows high: a
+// large dirty area is composed and copied a band at a time, each band complete before its blit,
+// so the buffer stays small and is allocated once, not at every paint.
 
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_fonts.h"
 #include "platform/win32/win32_pictures.h"
 
@@ -20,6 +25,28 @@ inline PixelRect ToPixelRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
+class PaintBuffer {
+ public:
+  static constexpr int kBandRows = 64;
+
+  PaintBuffer() = default;
+  ~PaintBuffer();
+  PaintBuffer(const PaintBuffer&) = delete;
+  PaintBuffer& operator=(const PaintBuffer&) = delete;
+
+  // A memory DC compatible with `screen` whose bitmap is at least `width` by kBandRows pixels;
+  // null when GDI cannot make one.
+  HDC Get(HDC screen, int width);
+
+ private:
+  void Free();
+
+  UniqueMemoryDc dc_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ original_ = nullptr;  // the DC's own bitmap, put back before ours is freed
+  int width_ = 0;
+};
+
 class Win32Canvas final : public Canvas {
  public:
   Win32Canvas(HDC dc, const PixelRect& dirty, FontCache& fonts, PictureCache& pictures)
@@ -31,6 +58,7 @@ class Win32Canvas final : public Canvas {
   // draws it: a 1-pixel frame lies just inside, wider ones reach outside too.
   void FrameRect(const PixelRect& r, Color c, int width) override;
   void DrawPicture(ResourceId picture, int x, int y) override;
+  // Text whose rectangle misses the dirty area is not laid out at all.
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override;
 

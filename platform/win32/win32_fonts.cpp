@@ -14,8 +14,8 @@ int FontCache::HeightForPoints(float points, int pixels_per_inch) {
   return -::MulDiv(static_cast<int>(std::lround(points * 100.0f)), pixels_per_inch, 7200);
 }
 
-HFONT FontCache::Get(const FontSpec& spec) {
-  Key key{std::u16string(spec.face), spec.points, spec.bold, spec.italic, spec.underline};
+HFONT FontCache::Get(const FontSpec& params) {
+  Key key{std::u16string(params.face), params.points, params.bold, params.italic, params.underline};
   auto found = fonts_.find(key);
   if (found != fonts_.end()) return found->second.get();
 
@@ -25,16 +25,16 @@ HFONT FontCache::Get(const FontSpec& spec) {
     if (screen.dc()) pixels_per_inch = ::GetDeviceCaps(screen.dc(), LOGPIXELSY);
   }
   LOGFONTW font{};
-  font.lfHeight = HeightForPoints(spec.points, pixels_per_inch);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = spec.italic;
-  font.lfUnderline = spec.underline;
+  font.lfHeight = HeightForPoints(params.points, pixels_per_inch);
+  font.lfWeight = params.bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = params.italic;
+  font.lfUnderline = params.underline;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::u16string_view face = spec.face.empty() ? kDefaultFace : spec.face;
+  const std::u16string_view face = params.face.empty() ? kDefaultFace : params.face;
   const size_t length = std::min<size_t>(face.size(), LF_FACESIZE - 1);
   std::copy_n(face.begin(), length, font.lfFaceName);
 

@@ -16,8 +16,8 @@ namespace amorix::win32 {
 
 class FontCache {
  public:
-  // The font for `spec`, created on first use; null only if GDI cannot make it.
-  HFONT Get(const FontSpec& spec);
+  // The font for `params`, created on first use; null only if GDI cannot make it.
+  HFONT Get(const FontSpec& params);
 
   // The LOGFONT height for a size in points at the screen's vertical resolution.
   static int HeightForPoints(float points, int pixels_per_inch);

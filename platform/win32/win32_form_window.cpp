@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_stats.h"
 
 namespace amorix::win32 {
 
@@ -14,6 +16,11 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"AmorixForm";
 ATOM form_class = 0;
+
+// Posted once, after the first paint of the process, to load what later windows will need while
+// the program waits for its user.
+constexpr UINT kWarmUp = WM_APP + 1;
+bool warm_up_posted = false;
 
 MouseEvent MouseAt(WPARAM wparam, LPARAM lparam, MouseButton button) {
   MouseEvent e;
@@ -33,6 +40,18 @@ MouseButton HeldButton(WPARAM wparam) {
 }
 
 }  // namespace
+
+FormWindow::FormWindow(Win32Platform& platform, WindowEvents& events, Color background)
+    : platform_(platform),
+      events_(events),
+      background_(background),
+      made_in_tick_(stats::CurrentTick()) {
+  stats::FormWindowMade();
+}
+
+FormWindow::~FormWindow() {
+  stats::FormWindowGone();
+}
 
 const wchar_t* FormWindow::ClassName(HINSTANCE instance) {
   if (!form_class) {
@@ -92,6 +111,12 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case kWarmUp:
+      Win32Platform::LoadCommonControls();
+      return 0;
+    case WM_GETICON:
+      if (big_icon_) return reinterpret_cast<LRESULT>(wparam == ICON_BIG ? big_icon_ : small_icon_);
+      break;
     case WM_MOUSEMOVE:
       events_.OnMouseMove(MouseAt(wparam, lparam, HeldButton(wparam)));
       return 0;
@@ -113,9 +138,11 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
     case WM_MBUTTONUP:
       events_.OnMouseUp(MouseAt(wparam, lparam, MouseButton::kMiddle));
       return 0;
-    case WM_TIMER:
+    case WM_TIMER: {
+      stats::TickScope tick;
       events_.OnTimer(static_cast<int>(wparam));
       return 0;
+    }
     case WM_CLOSE:
       events_.OnCloseRequest();
       return 0;
@@ -152,22 +179,38 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
   return ::DefWindowProcW(hwnd_, msg, wparam, lparam);
 }
 
+// The dirty area is composed a band of rows at a time in the kept buffer; each band goes to the
+// screen whole.
 void FormWindow::Paint() noexcept {
   PaintGuard paint(hwnd_);
   const RECT dirty = paint.dirty();
-  RECT client{};
-  ::GetClientRect(hwnd_, &client);
-  if (!paint.dc() || ::IsRectEmpty(&dirty) || ::IsRectEmpty(&client)) return;
-  UniqueMemoryDc memory(::CreateCompatibleDC(paint.dc()));
-  UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-  if (!memory || !bitmap) return;
-  SelectGuard select(memory.get(), bitmap.get());
-  ::IntersectClipRect(memory.get(), dirty.left, dirty.top, dirty.right, dirty.bottom);
-  Win32Canvas canvas(memory.get(), ToPixelRect(dirty), platform_.fonts(), platform_.pictures());
-  canvas.FillRect(ToPixelRect(dirty), background_);
-  events_.OnPaint(canvas);
-  ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
-           memory.get(), dirty.left, dirty.top, SRCCOPY);
+  if (!paint.dc() || ::IsRectEmpty(&dirty)) return;
+  HDC memory = platform_.paint_buffer().Get(paint.dc(), dirty.right - dirty.left);
+  if (!memory) return;
+  // Locals from here on: the behaviour's paint is the last use of `this`.
+  HWND window = hwnd_;
+  WindowEvents& events = events_;
+  FontCache& fonts = platform_.fonts();
+  PictureCache& pictures = platform_.pictures();
+  const Color background = background_;
+  const std::int64_t tick = std::exchange(made_in_tick_, 0);
+  for (LONG top = dirty.top; top < dirty.bottom && ::IsWindow(window);
+       top += PaintBuffer::kBandRows) {
+    const RECT band{dirty.left, top, dirty.right,
+                    std::min<LONG>(top + PaintBuffer::kBandRows, dirty.bottom)};
+    ::SetWindowOrgEx(memory, band.left, band.top, nullptr);
+    ::SelectClipRgn(memory, nullptr);
+    ::IntersectClipRect(memory, band.left, band.top, band.right, band.bottom);
+    Win32Canvas canvas(memory, ToPixelRect(band), fonts, pictures);
+    canvas.FillRect(ToPixelRect(band), background);
+    events.OnPaint(canvas);
+    ::BitBlt(paint.dc(), band.left, band.top, band.right - band.left, band.bottom - band.top,
+             memory, band.left, band.top, SRCCOPY);
+  }
+  stats::AddPaintedPixels(static_cast<long long>(dirty.right - dirty.left) *
+                          (dirty.bottom - dirty.top));
+  stats::FirstPaintDone(tick);
+  if (!std::exchange(warm_up_posted, true)) ::PostMessageW(window, kWarmUp, 0, 0);
 }
 
 bool FormWindow::SetCursorFor(HWND under_mouse, UINT hit_test) {
@@ -198,18 +241,19 @@ HWND FormWindow::EditToFocus() const {
   return first == edits_.end() ? nullptr : first->hwnd;
 }
 
-HWND FormWindow::CreateEdit(const EditSpec& spec, HFONT font) {
+HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
   const DWORD style = WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL |
-                      (spec.align == Align::kCenter ? ES_CENTER : ES_LEFT) |
-                      (spec.visible ? WS_VISIBLE : 0);
+                      (params.align == Align::kCenter ? ES_CENTER : ES_LEFT) |
+                      (params.visible ? WS_VISIBLE : 0);
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-  HWND edit = ::CreateWindowExW(
-      0, L"EDIT", L"", style, spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height(),
-      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)), instance, nullptr);
+  HWND edit = ::CreateWindowExW(0, L"EDIT", L"", style, params.rect.left, params.rect.top,
+                                params.rect.Width(), params.rect.Height(), hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)),
+                                instance, nullptr);
   if (!edit) return nullptr;
-  edits_.push_back({edit, spec.text_color});
+  edits_.push_back({edit, params.text_color});
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (spec.max_length > 0) ::SendMessageW(edit, EM_LIMITTEXT, spec.max_length, 0);
+  if (params.max_length > 0) ::SendMessageW(edit, EM_LIMITTEXT, params.max_length, 0);
   return edit;
 }
 
@@ -225,6 +269,7 @@ void FormWindow::SetTooltip(int tool_id, const RECT& rect, const wchar_t* text) 
     return;
   }
   if (!tooltip_) {
+    Win32Platform::LoadCommonControls();
     const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     tooltip_ =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <vector>
@@ -23,8 +24,8 @@ namespace amorix::win32 {
 
 class FormWindow {
  public:
-  FormWindow(Win32Platform& platform, WindowEvents& events, Color background)
-      : platform_(platform), events_(events), background_(background) {}
+  FormWindow(Win32Platform& platform, WindowEvents& events, Color background);
+  ~FormWindow();
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
 
@@ -36,8 +37,15 @@ class FormWindow {
   static HWND Create(std::unique_ptr<FormWindow>& owner, DWORD ex_style, const wchar_t* caption,
                      const RECT& bounds, HINSTANCE instance);
 
+  // The icons WM_GETICON answers with, set before the window is made. Answering the query,
+  // rather than handing them over with WM_SETICON, spares the window system converting them
+  // for every window as it is made: whoever shows an icon asks for it.
+  void SetIcons(HICON big, HICON small) {
+    big_icon_ = big;
+    small_icon_ = small;
+  }
   void SetPointer(MousePointer pointer);
-  HWND CreateEdit(const EditSpec& spec, HFONT font);
+  HWND CreateEdit(const EditSpec& params, HFONT font);
   void SetTooltip(int tool_id, const RECT& rect, const wchar_t* text);
 
  private:
@@ -63,6 +71,8 @@ class FormWindow {
   int next_control_id_ = 100;
   HWND tooltip_ = nullptr;  // owned by the form, so the system destroys it with the form
   std::set<int> tools_;
+  HICON big_icon_ = nullptr, small_icon_ = nullptr;  // the platform's, kept for the process
+  std::int64_t made_in_tick_;  // the timer tick the window was made in, until its first paint
 };
 
 }  // namespace amorix::win32

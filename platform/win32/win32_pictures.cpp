@@ -9,28 +9,18 @@ namespace amorix::win32 {
 
 namespace {
 
-void EnsureCom() {
-  static const HRESULT initialized = ::CoInitialize(nullptr);
-  (void)initialized;
-}
+using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
+using CreateStreamOnHGlobalFn = HRESULT(WINAPI*)(HGLOBAL, BOOL, LPSTREAM*);
+using OleLoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
 
-// A stream over a private copy of the bytes; the stream frees the copy.
-UniqueCom<IStream> StreamOver(const void* bytes, DWORD size) {
-  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!memory) return {};
-  void* target = ::GlobalLock(memory);
-  if (!target) {
-    ::GlobalFree(memory);
-    return {};
-  }
-  std::memcpy(target, bytes, size);
-  ::GlobalUnlock(memory);
-  UniqueCom<IStream> stream;
-  if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.put()))) {
-    ::GlobalFree(memory);
-    return {};
-  }
-  return stream;
+// The address of `procedure` in `library`, loaded into `keep`; null when either is missing.
+template <class Function>
+Function Bind(const wchar_t* library, const char* procedure, UniqueModule& keep) {
+  if (!keep) keep.reset(::LoadLibraryW(library));
+  // Through void(*)(): the one cast between function types the compiler accepts silently.
+  return keep ? reinterpret_cast<Function>(
+                    reinterpret_cast<void (*)()>(::GetProcAddress(keep.get(), procedure)))
+              : nullptr;
 }
 
 }  // namespace
@@ -41,7 +31,7 @@ PictureCache::Picture PictureCache::Get(ResourceId id) {
   return {found->second.bitmap.get(), found->second.size};
 }
 
-PictureCache::Entry PictureCache::Load(ResourceId id) const {
+PictureCache::Entry PictureCache::Load(ResourceId id) {
   HRSRC resource = ::FindResourceW(module_, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));
   if (!resource) return {};
   const DWORD size = ::SizeofResource(module_, resource);
@@ -49,12 +39,35 @@ PictureCache::Entry PictureCache::Load(ResourceId id) const {
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   if (!bytes || size == 0) return {};
 
-  EnsureCom();
-  UniqueCom<IStream> stream = StreamOver(bytes, size);
-  if (!stream) return {};
+  return LoadThroughSystem(bytes, size);
+}
+
+PictureCache::Entry PictureCache::LoadThroughSystem(const void* bytes, DWORD size) {
+  const auto co_initialize = Bind<CoInitializeFn>(L"ole32.dll", "CoInitialize", ole32_);
+  const auto create_stream =
+      Bind<CreateStreamOnHGlobalFn>(L"ole32.dll", "CreateStreamOnHGlobal", ole32_);
+  const auto load_picture = Bind<OleLoadPictureFn>(L"oleaut32.dll", "OleLoadPicture", oleaut32_);
+  if (!co_initialize || !create_stream || !load_picture) return {};
+  static const HRESULT com = co_initialize(nullptr);
+  (void)com;
+
+  // A stream over a private copy of the bytes; the stream frees the copy.
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  void* target = memory ? ::GlobalLock(memory) : nullptr;
+  if (!target) {
+    if (memory) ::GlobalFree(memory);
+    return {};
+  }
+  std::memcpy(target, bytes, size);
+  ::GlobalUnlock(memory);
+  UniqueCom<IStream> stream;
+  if (FAILED(create_stream(memory, TRUE, stream.put()))) {
+    ::GlobalFree(memory);
+    return {};
+  }
   UniqueCom<IPicture> picture;
-  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(picture.put())))) {
+  if (FAILED(load_picture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                          picture.put()))) {
     return {};
   }
   SHORT type = PICTYPE_UNINITIALIZED;

@@ -1,8 +1,9 @@
 #pragma once
 // The windows' background pictures. They are JPEG files embedded as raw data resources; the
-// system's picture loader decodes each into a bitmap the first time it is drawn, and the bitmap is
-// kept for the life of the process. A picture that is missing or cannot be decoded is remembered
-// as absent and draws nothing.
+// system's picture loader decodes each into a bitmap the first time it is drawn (its libraries
+// are loaded only then), and the bitmap is kept for the life of the process, so a window that
+// comes back draws its picture at once. A picture that is missing or cannot be decoded is
+// remembered as absent and draws nothing.
 
 #include <windows.h>
 
@@ -29,10 +30,12 @@ class PictureCache {
     UniqueBitmap bitmap;
     SIZE size{};
   };
-  Entry Load(ResourceId id) const;
+  Entry Load(ResourceId id);
+  Entry LoadThroughSystem(const void* bytes, DWORD size);
 
   HMODULE module_;
   std::map<ResourceId, Entry> pictures_;
+  UniqueModule ole32_, oleaut32_;  // bound when the first picture is drawn
 };
 
 }  // namespace amorix::win32

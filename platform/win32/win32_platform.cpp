@@ -13,31 +13,37 @@ namespace amorix {
 using win32::FormWindow;
 
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance), pictures_(instance) {
-  static const BOOL common_controls = [] {
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-    return ::InitCommonControlsEx(&classes);
-  }();
-  (void)common_controls;
   FormWindow::ClassName(instance);
+}
+
+void Win32Platform::LoadCommonControls() {
+  // Loaded for good: tooltip windows of any platform object may live as long as the process.
+  static const BOOL loaded = [] {
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+    // Through void(*)(): the one cast between function types the compiler accepts silently.
+    const auto init = library ? reinterpret_cast<InitFn>(reinterpret_cast<void (*)()>(
+                                    ::GetProcAddress(library, "InitCommonControlsEx")))
+                              : nullptr;
+    const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    return init ? init(&classes) : FALSE;
+  }();
+  (void)loaded;
 }
 
 Win32Platform::~Win32Platform() = default;
 
-WindowHandle Win32Platform::CreateFormWindow(const WindowSpec& spec, WindowEvents& events) {
+WindowHandle Win32Platform::CreateFormWindow(const WindowSpec& params, WindowEvents& events) {
   // No frame: the window is exactly its client area, centred on the screen.
-  const int left = (::GetSystemMetrics(SM_CXSCREEN) - spec.client_width) / 2;
-  const int top = (::GetSystemMetrics(SM_CYSCREEN) - spec.client_height) / 2;
-  const RECT bounds{left, top, left + spec.client_width, top + spec.client_height};
-  auto owner = std::make_unique<FormWindow>(*this, events, spec.background);
-  const std::wstring caption = ToWide(spec.caption);
-  HWND window = FormWindow::Create(owner, spec.in_taskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW,
+  const int left = (::GetSystemMetrics(SM_CXSCREEN) - params.client_width) / 2;
+  const int top = (::GetSystemMetrics(SM_CYSCREEN) - params.client_height) / 2;
+  const RECT bounds{left, top, left + params.client_width, top + params.client_height};
+  auto owner = std::make_unique<FormWindow>(*this, events, params.background);
+  if (params.icon) owner->SetIcons(Icon(params.icon, true), Icon(params.icon, false));
+  const std::wstring caption = ToWide(params.caption);
+  HWND window = FormWindow::Create(owner, params.in_taskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW,
                                    caption.c_str(), bounds, instance_);
   if (!window) throw RuntimeError("The system cannot create the window");
-  if (spec.icon) {
-    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon(spec.icon, true)));
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(Icon(spec.icon, false)));
-  }
   return ToWindowHandle(window);
 }
 
@@ -76,9 +82,9 @@ void Win32Platform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
   }
 }
 
-EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& spec) {
+EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   FormWindow* form = FormWindow::From(ToHwnd(parent));
-  HWND edit = form ? form->CreateEdit(spec, fonts_.Get(spec.font)) : nullptr;
+  HWND edit = form ? form->CreateEdit(params, fonts_.Get(params.font)) : nullptr;
   if (!edit) throw RuntimeError("The system cannot create the text box");
   return ToEditHandle(edit);
 }

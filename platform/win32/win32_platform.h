@@ -2,7 +2,9 @@
 // The product's platform: Amorix's windows as plain Win32 windows. Forms are borderless popup
 // windows of one window class, painted double-buffered; text boxes are native EDIT children;
 // labels' tooltips live in one tooltip control per window. The region, drag and screen calls go
-// straight to gdi32 and user32, and ShellExecuteA is bound from shell32.dll on first use.
+// straight to gdi32 and user32. What start-up does not need waits: the common controls are
+// loaded once the first window has painted, and ShellExecuteA is bound from shell32.dll, with
+// COM initialised, on first use.
 //
 // Only the backend and its tests include this header. Tests replace the shell call, the fatal
 // message box and the screen ratio through the *ForTesting hooks, so none opens a browser or
@@ -19,6 +21,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_fonts.h"
 #include "platform/win32/win32_pictures.h"
 
@@ -66,7 +69,7 @@ class Win32Platform final : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  WindowHandle CreateFormWindow(const WindowSpec& spec, WindowEvents& events) override;
+  WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) override;
   void ShowFormWindow(WindowHandle w, bool visible) override;
   void DestroyFormWindow(WindowHandle w) override;
   void Invalidate(WindowHandle w, const PixelRect& r) override;
@@ -74,7 +77,7 @@ class Win32Platform final : public Platform {
   void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
                   std::u16string_view text) override;
 
-  EditHandle CreateEdit(WindowHandle parent, const EditSpec& spec) override;
+  EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override;
   std::u16string GetEditText(EditHandle e) override;
   void SetEditText(EditHandle e, std::u16string_view text) override;
   void SetEditVisible(EditHandle e, bool visible) override;
@@ -106,8 +109,12 @@ class Win32Platform final : public Platform {
   void ReportFatal(std::u16string_view message) override;
 
   HINSTANCE instance() const { return instance_; }
+  // The common controls (for the tooltips), loaded once per process: not at start-up but as
+  // soon as the first window has painted, or by the first tooltip if that comes sooner.
+  static void LoadCommonControls();
   win32::FontCache& fonts() { return fonts_; }
   win32::PictureCache& pictures() { return pictures_; }
+  win32::PaintBuffer& paint_buffer() { return paint_buffer_; }
 
   void SetShellExecuteForTesting(ShellExecuteAFn shell_execute) { shell_execute_ = shell_execute; }
   void SetFatalBoxForTesting(FatalBoxFn box) { fatal_box_ = std::move(box); }
@@ -121,6 +128,7 @@ class Win32Platform final : public Platform {
   HINSTANCE instance_;
   win32::FontCache fonts_;
   win32::PictureCache pictures_;
+  win32::PaintBuffer paint_buffer_;
   std::map<std::pair<ResourceId, bool>, win32::UniqueIcon> icons_;
   win32::UniqueModule shell32_;
   ShellExecuteAFn shell_execute_ = nullptr;

@@ -1,9 +1,12 @@
 // The calls Win32Platform passes straight through to the system, and the process itself.
+#include <objbase.h>
+
 #include <string>
 
 #include "app/runtime_error.h"
 #include "platform/win32/win32_form_window.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_stats.h"
 
 namespace amorix {
 
@@ -20,17 +23,27 @@ FARPROC BindByName(const char* library, const char* procedure, UniqueModule& kee
 
 }  // namespace win32
 
+namespace {
+
+// Counts a region the behaviour now holds.
+RegionHandle Made(HRGN region) {
+  if (region) win32::stats::RegionMade();
+  return ToRegionHandle(region);
+}
+
+}  // namespace
+
 RegionHandle Win32Platform::CreateRectRgn(int left, int top, int right, int bottom) {
-  return ToRegionHandle(::CreateRectRgn(left, top, right, bottom));
+  return Made(::CreateRectRgn(left, top, right, bottom));
 }
 
 RegionHandle Win32Platform::CreateEllipticRgn(int left, int top, int right, int bottom) {
-  return ToRegionHandle(::CreateEllipticRgn(left, top, right, bottom));
+  return Made(::CreateEllipticRgn(left, top, right, bottom));
 }
 
 RegionHandle Win32Platform::CreateRoundRectRgn(int left, int top, int right, int bottom,
                                                int ellipse_w, int ellipse_h) {
-  return ToRegionHandle(::CreateRoundRectRgn(left, top, right, bottom, ellipse_w, ellipse_h));
+  return Made(::CreateRoundRectRgn(left, top, right, bottom, ellipse_w, ellipse_h));
 }
 
 int Win32Platform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) {
@@ -38,11 +51,15 @@ int Win32Platform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle
 }
 
 int Win32Platform::DeleteObject(RegionHandle r) {
-  return ::DeleteObject(ToHrgn(r));
+  const int deleted = ::DeleteObject(ToHrgn(r));
+  if (deleted) win32::stats::RegionFreed();
+  return deleted;
 }
 
 int Win32Platform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
-  return ::SetWindowRgn(ToHwnd(w), ToHrgn(r), redraw);
+  const int set = ::SetWindowRgn(ToHwnd(w), ToHrgn(r), redraw);
+  if (set && r) win32::stats::RegionFreed();  // the window owns it now
+  return set;
 }
 
 int Win32Platform::ReleaseCapture() {
@@ -58,6 +75,9 @@ std::intptr_t Win32Platform::ShellExecuteA(WindowHandle w, const char* operation
                                            const char* parameters, const char* directory,
                                            int show_command) {
   if (!shell_execute_) {
+    // The shell may hand the work to COM components: the thread joins an apartment first.
+    static const HRESULT com = ::CoInitialize(nullptr);
+    (void)com;
     // Through void(*)(): the one cast between function types the compiler accepts silently.
     shell_execute_ = reinterpret_cast<ShellExecuteAFn>(
         reinterpret_cast<void (*)()>(win32::BindByName("shell32.dll", "ShellExecuteA", shell32_)));
@@ -84,6 +104,7 @@ void Win32Platform::RunMessageLoop() {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
+  win32::stats::WriteIfAsked();
 }
 
 void Win32Platform::Quit() {
@@ -91,6 +112,7 @@ void Win32Platform::Quit() {
 }
 
 void Win32Platform::Terminate() {
+  win32::stats::WriteIfAsked();
   ::ExitProcess(0);
 }
 
@@ -101,6 +123,7 @@ void Win32Platform::ReportFatal(std::u16string_view message) {
     ::MessageBoxW(nullptr, ToWide(message).c_str(), L"Quillon Amorix",
                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
   }
+  win32::stats::WriteIfAsked();
   ::ExitProcess(1);
 }
 

@@ -1,12 +1,10 @@
 // The program's entry point: the Win32 platform runs the program until it ends.
-#include <objbase.h>
 #include <windows.h>
 
 #include "app/program.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  ::CoInitialize(nullptr);
   amorix::Win32Platform platform(instance);
   amorix::Program program(platform);
   program.Start();

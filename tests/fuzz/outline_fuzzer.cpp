@@ -21,6 +21,7 @@
 #include "app/runtime_error.h"
 #include "platform/platform.h"
 #include "shaping/outline.h"
+#include "tests/support/regions_only_platform.h"
 
 namespace amorix {
 namespace {
@@ -87,7 +88,7 @@ class Reader {
 // The region calls, recorded as "CreateRectRgn(0,0,0,0)->R1", "CombineRgn(R2,R1,R1,5)",
 // "DeleteObject(R2)": regions are named in order of creation, a null handle "null". It checks
 // that no region is used after it was freed. The outline builder needs nothing else.
-class RegionRecorder final : public Platform {
+class RegionRecorder final : public amorix::testing::RegionsOnlyPlatform {
  public:
   bool fail = false;
   TwipsPerPixel ratio;
@@ -122,36 +123,6 @@ class RegionRecorder final : public Platform {
     return static_cast<int>(reinterpret_cast<std::uintptr_t>(r) / 16);
   }
   static std::string Name(RegionHandle r) { return r ? "R" + std::to_string(Number(r)) : "null"; }
-
-  // Nothing else may be called.
-  WindowHandle CreateFormWindow(const WindowSpec&, WindowEvents&) override { std::abort(); }
-  void ShowFormWindow(WindowHandle, bool) override { std::abort(); }
-  void DestroyFormWindow(WindowHandle) override { std::abort(); }
-  void Invalidate(WindowHandle, const PixelRect&) override { std::abort(); }
-  void SetMousePointer(WindowHandle, MousePointer) override { std::abort(); }
-  void SetTooltip(WindowHandle, int, const PixelRect&, std::u16string_view) override {
-    std::abort();
-  }
-  EditHandle CreateEdit(WindowHandle, const EditSpec&) override { std::abort(); }
-  std::u16string GetEditText(EditHandle) override { std::abort(); }
-  void SetEditText(EditHandle, std::u16string_view) override { std::abort(); }
-  void SetEditVisible(EditHandle, bool) override { std::abort(); }
-  void FocusEdit(EditHandle) override { std::abort(); }
-  void StartTimer(WindowHandle, int, unsigned) override { std::abort(); }
-  void StopTimer(WindowHandle, int) override { std::abort(); }
-  int SetWindowRgn(WindowHandle, RegionHandle, int) override { std::abort(); }
-  int ReleaseCapture() override { std::abort(); }
-  std::intptr_t SendMessageA(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) override {
-    std::abort();
-  }
-  std::intptr_t ShellExecuteA(WindowHandle, const char*, const char*, const char*, const char*,
-                              int) override {
-    std::abort();
-  }
-  void RunMessageLoop() override { std::abort(); }
-  void Quit() override { std::abort(); }
-  void Terminate() override { std::abort(); }
-  void ReportFatal(std::u16string_view) override { std::abort(); }
 
  private:
   static std::string Box(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }

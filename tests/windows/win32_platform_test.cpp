@@ -82,9 +82,9 @@ class Win32PlatformTest : public ::testing::Test {
     }
   }
 
-  WindowHandle MakeWindow(WindowSpec spec = {
+  WindowHandle MakeWindow(WindowSpec params = {
                               .caption = u"Probe", .client_width = 200, .client_height = 120}) {
-    WindowHandle w = platform_.CreateFormWindow(spec, events_);
+    WindowHandle w = platform_.CreateFormWindow(params, events_);
     windows_.push_back(w);
     return w;
   }

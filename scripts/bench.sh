@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The performance benchmark: the program against a bare Win32 window built with the same flags
+# (tests/bench/bare_window.cpp), both under one private wine prefix on the current display, in
+# runs that alternate program and bare window, so that whatever else loads the machine loads both
+# alike. Prints the table and writes it, with every run, to build/bench/results.md.
+#
+#   start-up          launch to the splash window mapped in the X server (tests/bench/map_wait.c)
+#   first paint       the splash's tick to the end of the main window's first paint, as the
+#                     program reports it (AMORIX_STATS_FILE); the bare window does the same
+#   peak working set  as each process reports it on the way out
+#   hover, handles    the Windows tests PaintWorkTest and HandleGrowthTest, which print figures
+#   BuildOutline      Google Benchmark on the host build
+#
+# Environment: AMORIX_BENCH_RUNS (runs of each, 10), AMORIX_BENCH_TRIPS (round trips of each
+# kind for the handle count, 1000). Usage: with-xvfb.sh scripts/bench.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${AMORIX_BENCH_RUNS:-10}
+trips=${AMORIX_BENCH_TRIPS:-1000}
+out=build/bench
+exe="build/windows/Quillon Amorix.exe"
+bare=build/windows/bench/bare_window.exe
+tests=build/windows/tests/amorix_windows_tests.exe
+host_bench=build/host/tests/amorix_bench
+for f in "$exe" "$bare" "$tests"; do
+  [ -f "$f" ] || { echo "bench: $f is missing: run 'make build' first" >&2; exit 1; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "bench: no display; run it through scripts/with-xvfb.sh" >&2; exit 1; }
+mkdir -p "$out"
+cc -O2 -Wall -Wextra -Werror -o "$out/map_wait" tests/bench/map_wait.c -lX11
+
+prefix=$(realpath -m "$out/wineprefix")
+scripts/wine-prefix.sh "$prefix"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wineserver -f -p </dev/null >/dev/null 2>&1 &
+server=$!
+# Ends every process of this private prefix, then its server.
+trap 'wineserver -k >/dev/null 2>&1 || true; wait "$server" 2>/dev/null || true' EXIT
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+stats=$(realpath -m "$out/stats.txt")
+stats_wine="Z:${stats//\//\\}"
+raw=$out/runs.tsv
+printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\n' >"$raw"
+
+value() { sed -n "s/^$1=//p" "$stats"; }
+
+# One run: program or bare window, launched, watched, closed; appends a line to runs.tsv.
+one_run() {
+  local run=$1 which=$2 watch
+  rm -f "$stats"
+  if [ "$which" = amorix ]; then
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
+      -c Amorix-Nimbus -- wine "$exe") || true
+  else
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare \
+      -- wine "$bare" --tick) || true
+  fi
+  local startup exit_status
+  startup=$(awk 'NR == 1 { print $3 }' <<<"$watch")
+  exit_status=$(awk '$1 == "exit" { print $2 }' <<<"$watch")
+  if [ "$exit_status" != 0 ] || [ ! -s "$stats" ]; then
+    echo "bench: run $run of $which did not end cleanly: $watch" >&2
+    return 1
+  fi
+  printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
+    "$(value tick_to_first_paint_us | awk '{ printf "%.2f", $1 / 1000 }')" \
+    "$(value peak_working_set_bytes)" >>"$raw"
+}
+
+echo "bench: $runs runs of each, alternating, after one warm-up run of each"
+for run in $(seq 0 "$runs"); do
+  one_run "$run" amorix
+  one_run "$run" bare
+  [ "$run" -gt 0 ] && printf '.' >&2
+done
+echo >&2
+
+echo "bench: hover repaint and $trips round trips of each kind (this takes a few minutes)"
+tests_log=$out/windows-tests.log
+AMORIX_ROUND_TRIPS=$trips wine "$tests" --gtest_filter='PaintWorkTest.*:HandleGrowthTest.*' \
+  </dev/null >"$tests_log" 2>&1 || { cat "$tests_log" >&2; echo "bench: tests failed" >&2; exit 1; }
+sed -i 's/\r$//' "$tests_log"  # wine's console ends lines with CR LF
+
+# Google Benchmark's CSV wants the same counters in every row: one file per benchmark family.
+outline_csv=$out/outline.csv hover_csv=$out/hover.csv
+: >"$outline_csv"
+: >"$hover_csv"
+if [ -x "$host_bench" ]; then
+  "$host_bench" --benchmark_format=csv --benchmark_min_time=0.5 \
+    --benchmark_filter=BuildOutline 2>/dev/null >"$outline_csv"
+  "$host_bench" --benchmark_format=csv --benchmark_filter=HoverChange 2>/dev/null >"$hover_csv"
+fi
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- the table ---------------------------------------------------------------------------------
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+field() { awk -F'\t' -v w="$1" -v c="$2" 'NR > 1 && $1 > 0 && $2 == w { print $c }' "$raw"; }
+ratios() {  # program / bare, run by run
+  awk -F'\t' -v c="$1" 'NR > 1 && $1 > 0 { v[$1, $2] = $c; n[$1] = 1 }
+    END { for (r in n) print v[r, "amorix"] / v[r, "bare"] }' "$raw"
+}
+fmt() { awk -v v="$1" -v d="$2" 'BEGIN { printf "%." d "f", v }'; }
+verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t) ? "met" : "**missed**" }'; }
+
+startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
+startup_r=$(ratios 3 | median)
+paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
+peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
+peak_r=$(ratios 5 | median)
+size=$(stat -c %s "$exe") bare_size=$(stat -c %s "$bare")
+mib() { awk -v b="$1" 'BEGIN { printf "%.2f MiB", b / 1048576 }'; }
+
+hover_worst=$(awk '/^\[paint\]/ { for (i = 2; i <= NF; ++i) { split($i, kv, "="); f[kv[1]] = kv[2] }
+  r = (f["lit"] > f["unlit"] ? f["lit"] : f["unlit"]) / f["area"]; if (r > w) { w = r; l = f["label"]; a = f["area"]; p = (f["lit"] > f["unlit"] ? f["lit"] : f["unlit"]) } }
+  END { printf "%s %s %s %.2f", l, a, p, w }' "$tests_log")
+read -r hover_label hover_area hover_px hover_ratio <<<"$hover_worst"
+handles=$(awk '/^\[handles\]/ { for (i = 3; i <= NF; ++i) { split($i, kv, "="); f[kv[1]] = kv[2] }
+  gsub(/->/, "→", f["gdi"]); gsub(/->/, "→", f["user"]); gsub(/->/, "→", f["windows"])
+  printf "%s%s: GDI %s, USER %s, windows %s", sep, $2, f["gdi"], f["user"], f["windows"]; sep = "; " }' "$tests_log")
+handle_growth=$(awk '/^\[handles\]/ { for (i = 3; i <= NF; ++i) { split($i, kv, "="); split(kv[2], ab, "->"); if (ab[2] > ab[1]) g = 1 } }
+  END { print g ? "**grew**" : "met" }' "$tests_log")
+outline() {
+  awk -F, -v n="\"BM_BuildOutline/$1\"" '$1 == n && $5 == "ns" {
+    if ($3 >= 1e6) printf "%.2f ms", $3 / 1e6; else if ($3 >= 1e3) printf "%.1f µs", $3 / 1e3
+    else printf "%.0f ns", $3 }' "$outline_csv"
+}
+host_hover=$(awk -F, '$1 ~ /^"BM_HoverChange/ { printf "%s px (label %s px)", $NF, $(NF - 1) }' "$hover_csv")
+
+table=$out/results.md
+{
+  echo "# Amorix performance"
+  echo
+  echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $load_before before and" \
+    "$load_after after; wine $(wine --version 2>/dev/null | head -1); $runs runs of each," \
+    "program and bare window alternating, medians (ratios: the median of the run-by-run ratios)."
+  echo
+  echo "| figure | program | bare window | ratio | target | |"
+  echo "|---|---|---|---|---|---|"
+  echo "| start-up: launch to the splash mapped | $(fmt "$startup_a" 1) ms | $(fmt "$startup_b" 1) ms |" \
+    "$(fmt "$startup_r" 2)× | ≤ 1.2× | $(verdict "$startup_r" 1.2) |"
+  echo "| first paint: splash tick to the end of the main window's first paint |" \
+    "$(fmt "$paint_a" 1) ms | $(fmt "$paint_b" 1) ms (its own tick to a new window painted) |" \
+    "| ≤ 16 ms | $(verdict "$paint_a" 16) |"
+  echo "| peak working set | $(mib "$peak_a") | $(mib "$peak_b") | $(fmt "$peak_r" 2)× | ≤ 1.3× |" \
+    "$(verdict "$peak_r" 1.3) |"
+  echo "| executable size, pictures included | $size bytes ($(mib "$size")) | $bare_size bytes | |" \
+    "≤ 1.5 MiB | $(verdict "$size" 1572864) |"
+  echo "| paint per hover change (worst of the main window's 4 hover labels) |" \
+    "$hover_px px for the $hover_label label of $hover_area px | | ${hover_ratio}× | ≤ 2× |" \
+    "$(verdict "$hover_ratio" 2) |"
+  echo "| GDI and USER objects after $trips round trips of each kind | $handles | | |" \
+    "no growth | $handle_growth |"
+  echo "| BuildOutline, 1 shape (host, Debug + sanitizers) | $(outline 1) | | | report | |"
+  echo "| BuildOutline, 1,000 shapes (host, Debug + sanitizers) | $(outline 1000) | | | report | |"
+  echo "| invalidated per hover change (host, headless platform) | $host_hover | | | | |"
+  echo
+  echo "GetGuiResources is a stub under wine (it answers 0): the GDI and USER counts are the"
+  echo "backend's own (live handle owners, form windows, regions the behaviour holds) and the"
+  echo "thread's windows, as HandleGrowthTest prints them."
+  echo
+  echo "## Every run"
+  echo
+  echo "| run | program | start-up ms | first paint ms | peak working set bytes |"
+  echo "|---|---|---|---|---|"
+  awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
+} >"$table"
+cat "$table"
