@@ -39,6 +39,8 @@ e2e_setup() {
 
 e2e_teardown() {
   amx_kill
+  # Every wine process of our own prefix (services, explorer) goes with its server.
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "${WINESERVER_PID:-}" ]; then
     stop_pid "$WINESERVER_PID"
     WINESERVER_PID=
