@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "shaping/outline.h"
 #include "tests/support/regions_only_platform.h"
+#include "tests/support/shaped_form.h"
 
 namespace amorix {
 namespace {
@@ -38,30 +39,23 @@ class HandleCounter final : public amorix::testing::RegionsOnlyPlatform {
   std::uint64_t count_ = 0;
 };
 
-class ShapedForm final : public Form {
- public:
-  ShapedForm(Program& program, int shapes) : Form(program, kDef) {
-    for (int i = 0; i < shapes; ++i) {
-      const float offset = static_cast<float>(i % 50) * 90;
-      shapes_.push_back({.index = static_cast<std::int16_t>(i),
-                         .kind = static_cast<std::int16_t>(i % 6),
-                         .box = {offset, offset / 2, 3000 + offset, 1800 + offset}});
-    }
-    shpborder.Assign(shapes_);
+// `count` overlapping shapes of every kind.
+std::vector<BorderShapeDef> Shapes(int count) {
+  std::vector<BorderShapeDef> shapes;
+  for (int i = 0; i < count; ++i) {
+    const float offset = static_cast<float>(i % 50) * 90;
+    shapes.push_back({.index = static_cast<std::int16_t>(i),
+                      .kind = static_cast<std::int16_t>(i % 6),
+                      .box = {offset, offset / 2, 3000 + offset, 1800 + offset}});
   }
-
- protected:
-  void Form_Load() override {}
-
- private:
-  static constexpr FormDef kDef{.caption = u"Shaped", .client_width = 9000, .client_height = 9000};
-  std::vector<BorderShapeDef> shapes_;
-};
+  return shapes;
+}
 
 void BM_BuildOutline(benchmark::State& state) {
   HandleCounter platform;
   Program program(platform);
-  ShapedForm form(program, static_cast<int>(state.range(0)));
+  amorix::testing::ShapedForm form(program);
+  form.Declare(Shapes(static_cast<int>(state.range(0))));
   for (auto _ : state) {
     benchmark::DoNotOptimize(BuildOutline(form, 0, 0));
   }

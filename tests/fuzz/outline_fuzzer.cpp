@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "shaping/outline.h"
 #include "tests/support/regions_only_platform.h"
+#include "tests/support/shaped_form.h"
 
 namespace amorix {
 namespace {
@@ -141,22 +142,6 @@ class RegionRecorder final : public amorix::testing::RegionsOnlyPlatform {
     if (r && !live.contains(Number(r))) misused = true;
   }
   int created_ = 0;
-};
-
-class FuzzedForm final : public Form {
- public:
-  explicit FuzzedForm(Program& program) : Form(program, kDef) {}
-  void Declare(std::vector<BorderShapeDef> shapes) {
-    shapes_ = std::move(shapes);
-    shpborder.Assign(shapes_);
-  }
-
- protected:
-  void Form_Load() override {}
-
- private:
-  static constexpr FormDef kDef{.caption = u"Fuzzed", .client_width = 9000, .client_height = 9000};
-  std::vector<BorderShapeDef> shapes_;
 };
 
 struct Input {
@@ -307,7 +292,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.fail = input.fail_regions;
   platform.ratio = input.ratio;
   Program program(platform);
-  FuzzedForm form(program);
+  amorix::testing::ShapedForm form(program);
   form.Declare(input.shapes);
 
   std::optional<Fault> fault;

@@ -5,26 +5,10 @@
 
 #include "app/runtime_error.h"
 #include "program_fixture.h"
+#include "tests/support/shaped_form.h"
 
 namespace amorix::testing {
 namespace {
-
-// A window whose border shapes a test declares.
-class ShapedForm final : public Form {
- public:
-  explicit ShapedForm(Program& program) : Form(program, kDef) {}
-  void Declare(std::vector<BorderShapeDef> shapes) {
-    shapes_ = std::move(shapes);
-    shpborder.Assign(shapes_);
-  }
-
- protected:
-  void Form_Load() override { ApplyOutline(*this); }
-
- private:
-  static constexpr FormDef kDef{.caption = u"Shaped", .client_width = 9000, .client_height = 9000};
-  std::vector<BorderShapeDef> shapes_;
-};
 
 class OutlineTest : public ProgramTest {
  protected:
