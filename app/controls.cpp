@@ -18,6 +18,7 @@ void Label::Reset(const PixelRect& bounds) {
   back_color_ = def_.back_color;
   back_style_ = def_.back_style;
   visible_ = true;
+  announced_visible_ = true;
   font_ = def_.font;
 }
 
@@ -25,6 +26,7 @@ void Label::SetCaption(std::u16string_view caption) {
   if (caption_ == caption) return;
   caption_ = caption;
   Changed();
+  Announce(AccessibleChange::kName);
 }
 
 void Label::SetForeColor(Color color) {
@@ -50,6 +52,7 @@ void Label::SetVisible(bool visible) {
   visible_ = visible;
   Changed();
   UpdateTooltip();
+  form_.program().AnnounceVisibilityAfterEvent(*this);
 }
 
 void Label::SetFontUnderline(bool underline) {
@@ -60,6 +63,30 @@ void Label::SetFontUnderline(bool underline) {
 
 void Label::Changed() {
   if (form_.Loaded()) form_.platform().Invalidate(form_.hWnd(), bounds_);
+}
+
+void Label::Announce(AccessibleChange change) {
+  if (form_.Loaded()) form_.platform().NotifyAccessibleChange(form_.hWnd(), id_, change);
+}
+
+void Label::AnnounceVisibility() {
+  if (announced_visible_ == visible_ || !form_.Loaded()) return;
+  announced_visible_ = visible_;
+  Announce(visible_ ? AccessibleChange::kShown : AccessibleChange::kHidden);
+}
+
+AccessibleLabel Label::Describe() const {
+  const bool glyph = caption_.size() == 1 && !def_.tooltip.empty();
+  AccessibleRole role = AccessibleRole::kStaticText;
+  if (def_.link) {
+    role = AccessibleRole::kLink;
+  } else if (Click) {
+    role = AccessibleRole::kPushButton;
+  }
+  return {.name = std::u16string(glyph ? def_.tooltip : std::u16string_view(caption_)),
+          .role = role,
+          .rect = bounds_,
+          .shown = visible_};
 }
 
 void Label::UpdateTooltip() {
@@ -85,7 +112,8 @@ void TextBox::Create(const PixelRect& bounds) {
                   .text_color = def_.fore_color,
                   .align = def_.align,
                   .max_length = def_.max_length,
-                  .visible = true};
+                  .visible = true,
+                  .accessible_name = def_.accessible_name};
   edit_ = form_.platform().CreateEdit(form_.hWnd(), params);
   if (!text_.empty()) form_.platform().SetEditText(edit_, text_);
 }

@@ -44,6 +44,7 @@ struct LabelDef {
   Align align = Align::kLeft;
   FontSpec font{};
   std::u16string_view tooltip{};
+  bool link = false;  // opens a web page
 };
 
 struct TextBoxDef {
@@ -54,6 +55,7 @@ struct TextBoxDef {
   Align align = Align::kLeft;
   int max_length = 0;  // 0: no limit
   int tab_index = 0;
+  std::u16string_view accessible_name{};
 };
 
 // A shape that only draws: a rectangle frame.
@@ -95,15 +97,21 @@ class Label {
   std::u16string_view ToolTipText() const { return def_.tooltip; }
   Align Alignment() const { return def_.align; }
   const PixelRect& Bounds() const { return bounds_; }
+  int Number() const { return id_; }  // 1, 2, ... in its window's declared order
+  // What a screen reader hears: the caption, or the tooltip for a one-character glyph that has one.
+  AccessibleLabel Describe() const;
 
   Handler MouseMove;
   Handler Click;
 
  private:
   friend class Form;
+  friend class Program;
   void Reset(const PixelRect& bounds);
   void Paint(Canvas& canvas) const;
   void Changed();
+  void Announce(AccessibleChange change);
+  void AnnounceVisibility();
   void UpdateTooltip();
 
   Form& form_;
@@ -114,6 +122,7 @@ class Label {
   Color fore_color_ = 0, back_color_ = 0;
   amorix::BackStyle back_style_ = BackStyle::kTransparent;
   bool visible_ = true;
+  bool announced_visible_ = true;
   FontSpec font_;
 };
 

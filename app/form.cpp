@@ -72,6 +72,8 @@ void Form::Load() {
   for (TextBox* box : in_tab_order) box->Create(ToPixels(box->def_.box));
   for (Timer* timer : timers_) timer->Start();
   Form_Load();
+  // A window comes with its labels as they are now: nothing to announce.
+  for (Label* label : labels_) label->announced_visible_ = label->visible_;
 }
 
 void Form::Show() {
@@ -168,6 +170,25 @@ void Form::OnTimer(int timer_id) noexcept {
     if (timer_id < 1 || timer_id > static_cast<int>(timers_.size())) return;
     Timer* timer = timers_[timer_id - 1];
     if (timer->Enabled() && timer->Tick) timer->Tick();
+  });
+}
+
+std::vector<AccessibleLabel> Form::OnDescribeLabels() noexcept {
+  try {
+    std::vector<AccessibleLabel> described;
+    for (const Label* label : labels_) described.push_back(label->Describe());
+    return described;
+  } catch (...) {
+    return {};  // out of memory: the reader sees no labels this time
+  }
+}
+
+// As a click: only a shown label, and through the same gate.
+void Form::OnLabelAction(int label) noexcept {
+  program_.Dispatch([&] {
+    if (label < 1 || label > static_cast<int>(labels_.size())) return;
+    Label* target = labels_[label - 1];
+    if (visible_ && target->Visible() && target->Click) target->Click();
   });
 }
 

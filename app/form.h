@@ -90,6 +90,8 @@ class Form : public WindowEvents {
   void OnEditChange(EditHandle edit) noexcept override;
   void OnTimer(int timer_id) noexcept override;
   void OnCloseRequest() noexcept override;
+  std::vector<AccessibleLabel> OnDescribeLabels() noexcept override;
+  void OnLabelAction(int label) noexcept override;
 
   struct Drawn {
     Label* label = nullptr;

@@ -1,7 +1,9 @@
 #include "app/program.h"
 
+#include <algorithm>
 #include <string>
 
+#include "app/controls.h"
 #include "app/runtime_error.h"
 #include "app/splash_window.h"
 
@@ -31,6 +33,25 @@ void Program::Fail(std::exception_ptr error) noexcept {
   ended_ = true;
   const std::string message = "Run-time error: " + what;
   platform_.ReportFatal(std::u16string(message.begin(), message.end()));
+}
+
+void Program::AnnounceVisibilityAfterEvent(Label& label) {
+  if (std::ranges::find(visibility_changed_, &label) == visibility_changed_.end()) {
+    visibility_changed_.push_back(&label);
+  }
+}
+
+void Program::AnnounceVisibility() noexcept {
+  std::vector<Label*> changed;
+  changed.swap(visibility_changed_);
+  if (ended_) return;
+  ++depth_;
+  try {
+    for (Label* label : changed) label->AnnounceVisibility();
+  } catch (...) {
+    Fail(std::current_exception());
+  }
+  --depth_;
 }
 
 void Program::EndIfNoWindowLoaded() noexcept {

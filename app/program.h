@@ -5,14 +5,18 @@
 // is caught: the user is told in a message box and the process ends. It is also where the
 // end-of-program rule is checked: after the outermost event has run to its end, a program with no
 // loaded window ends. The check is never made inside a handler, so a handler that unloads its
-// own window and then shows another keeps the program running.
+// own window and then shows another keeps the program running. Screen readers hear of a label
+// shown or hidden at the same point, and only when the event leaves it otherwise than it found it.
 
 #include <exception>
+#include <vector>
 
 #include "app/window_registry.h"
 #include "platform/platform.h"
 
 namespace amorix {
+
+class Label;
 
 class Program {
  public:
@@ -29,6 +33,7 @@ class Program {
   // Ends the program at once: no further handler runs.
   void Terminate();
   bool Ended() const { return ended_; }
+  void AnnounceVisibilityAfterEvent(Label& label);
 
   template <class Handler>
   void Dispatch(Handler&& handler) noexcept {
@@ -40,15 +45,18 @@ class Program {
       Fail(std::current_exception());
     }
     --depth_;
+    if (depth_ == 0) AnnounceVisibility();
     if (depth_ == 0) EndIfNoWindowLoaded();
   }
 
  private:
   void Fail(std::exception_ptr error) noexcept;
   void EndIfNoWindowLoaded() noexcept;
+  void AnnounceVisibility() noexcept;
 
   Platform& platform_;
   WindowRegistry windows_;
+  std::vector<Label*> visibility_changed_;
   int depth_ = 0;
   bool ended_ = false;
 };

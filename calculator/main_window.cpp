@@ -29,9 +29,11 @@ constexpr FormDef kForm1{.caption = u"Amorix-Nimbus", .client_width = 9165, .cli
 
 //                                      left   top  width height
 constexpr TextBoxDef kText2{.box = {5040, 2160, 3015, 495}, .font = kNameFont, .fore_color = kDarkRed,
-                            .align = Align::kCenter, .max_length = 20, .tab_index = 6};
+                            .align = Align::kCenter, .max_length = 20, .tab_index = 6,
+                            .accessible_name = u"Second name"};
 constexpr TextBoxDef kText1{.box = { 720, 2160, 3015, 495}, .font = kNameFont, .fore_color = kDarkRed,
-                            .align = Align::kCenter, .max_length = 20, .tab_index = 5};
+                            .align = Align::kCenter, .max_length = 20, .tab_index = 5,
+                            .accessible_name = u"First name"};
 constexpr TextBoxDef kText3{.box = {5280,  120,  735, 375}, .tab_index = 1};
 constexpr ShapeDef kShape3{.box = {3480, 3240, 1935, 375}, .border_color = kBrightRed, .border_width = 2};
 constexpr ShapeDef kShape2{.box = {5040, 2160, 3015, 495}, .border_color = kBrightRed, .border_width = 3};

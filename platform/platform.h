@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace amorix {
 
@@ -90,7 +91,21 @@ struct EditSpec {
   Align align = Align::kLeft;
   int max_length = 0;  // UTF-16 units; 0: no limit
   bool visible = true;
+  std::u16string_view accessible_name{};  // what a screen reader calls the box
 };
+
+// What a screen reader is told of a windowless label. Labels are numbered 1, 2, ... in the order
+// their window declares them, hidden ones included, so a number stays the label's for the life of
+// its window.
+enum class AccessibleRole { kStaticText, kPushButton, kLink };
+struct AccessibleLabel {
+  std::u16string name;
+  AccessibleRole role = AccessibleRole::kStaticText;
+  PixelRect rect{};  // client pixels
+  bool shown = true;
+  friend bool operator==(const AccessibleLabel&, const AccessibleLabel&) = default;
+};
+enum class AccessibleChange { kName, kShown, kHidden };
 
 // What a native window reports. The behaviour implements it; every call is an event entering
 // from the platform, and none may throw.
@@ -104,6 +119,9 @@ class WindowEvents {
   virtual void OnEditChange(EditHandle edit) noexcept = 0;
   virtual void OnTimer(int timer_id) noexcept = 0;
   virtual void OnCloseRequest() noexcept = 0;  // the system asks to close (Alt+F4, taskbar)
+  // An assistive program asks what the labels are, or does a label's default action: a click.
+  virtual std::vector<AccessibleLabel> OnDescribeLabels() noexcept = 0;
+  virtual void OnLabelAction(int label) noexcept = 0;
 
  protected:
   ~WindowEvents() = default;
@@ -135,6 +153,8 @@ class Platform {
   virtual void SetMousePointer(WindowHandle w, MousePointer p) = 0;
   virtual void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
                           std::u16string_view text) = 0;  // empty text removes the tool
+  // Tells assistive programs that a label was renamed, shown or hidden.
+  virtual void NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) = 0;
 
   // Edit boxes, children of a form window. Tab order is the order of creation.
   virtual EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) = 0;

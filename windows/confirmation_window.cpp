@@ -21,7 +21,7 @@ constexpr FormDef kForm7{.caption = u"Confirmation", .client_width = 4725, .clie
 //                                      left   top  width height
 constexpr LabelDef kLabel4{.box = {1200, 1320, 1335,  255}, .caption = u"Click here",
                            .fore_color = kColorMenuText, .back_style = BackStyle::kTransparent,
-                           .align = Align::kCenter};
+                           .align = Align::kCenter, .link = true};
 constexpr LabelDef kLabel3{.box = { 360,  840, 2775,  495},
                            .caption = u"Please give me your valuable Comment to improve this software",
                            .fore_color = kColorMenuText, .back_style = BackStyle::kTransparent,

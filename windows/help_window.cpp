@@ -27,14 +27,14 @@ constexpr LabelDef kLabel6{.box = {3840, 3240, 2055, 255}, .caption = u"Product 
                            .align = Align::kCenter};
 constexpr LabelDef kLabel5{.box = {2640, 2600, 1215, 255}, .caption = u"Click here",
                            .fore_color = kColorBackground, .back_style = BackStyle::kTransparent,
-                           .font = kLinkFont};
+                           .font = kLinkFont, .link = true};
 constexpr LabelDef kLabel3{.box = {3240, 2925, 1215, 255}, .caption = u"Click here", .fore_color = 0,
-                           .back_style = BackStyle::kTransparent, .font = kLinkFont};
+                           .back_style = BackStyle::kTransparent, .font = kLinkFont, .link = true};
 constexpr LabelDef kLabel2{.box = {1920, 3275, 1095, 255}, .caption = u"Click here", .fore_color = 0,
-                           .back_style = BackStyle::kTransparent, .font = kLinkFont};
+                           .back_style = BackStyle::kTransparent, .font = kLinkFont, .link = true};
 constexpr LabelDef kLabel1{.box = {3000, 2270, 1335, 255}, .caption = u"Click here",
                            .fore_color = kColorBackground, .back_style = BackStyle::kTransparent,
-                           .font = kLinkFont};
+                           .font = kLinkFont, .link = true};
 constexpr LabelDef kLabel4{.box = {6120,   45,  255,  375}, .caption = u"0", .fore_color = 192,
                            .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 13.5f, true}, .tooltip = u"Close"};

@@ -24,7 +24,8 @@ constexpr FormDef kForm8{.caption = u"Terms", .client_width = 6645, .client_heig
 constexpr LabelDef kLabel9{.box = { 720, 2760, 3015,  375}, .caption = u"* Quillon Software Online Terms",
                            .fore_color = kDarkRed, .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 9.75f, false, false, true},
-                           .tooltip = u"Quillon Software Online Terms (*Internet Connection Required)"};
+                           .tooltip = u"Quillon Software Online Terms (*Internet Connection Required)",
+                           .link = true};
 constexpr LabelDef kLabel1{.box = { 600, 2400, 4815,  375}, .caption = u"o QUILLON SOFTWARE ONLINE TERMS:",
                            .fore_color = 0, .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 9.75f, true}};

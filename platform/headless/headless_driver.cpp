@@ -277,6 +277,17 @@ bool HeadlessPlatform::CloseRequest(WindowHandle w) {
   return true;
 }
 
+std::vector<AccessibleLabel> HeadlessPlatform::DescribeLabels(WindowHandle w) const {
+  if (!w || w->owner != this || !w->info.alive) return {};
+  return w->events->OnDescribeLabels();
+}
+
+bool HeadlessPlatform::DoLabelAction(WindowHandle w, int label) {
+  if (!Deliverable(w)) return false;
+  w->events->OnLabelAction(label);
+  return true;
+}
+
 headless::Drawing HeadlessPlatform::Paint(WindowHandle w) {
   return Paint(w, ClientRect(w));
 }

@@ -167,6 +167,12 @@ void HeadlessPlatform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& 
   }
 }
 
+void HeadlessPlatform::NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) {
+  constexpr const char* kChanges[] = {"name", "shown", "hidden"};
+  Record("NotifyAccessibleChange(" +
+         Args({Name(w), Str(label), kChanges[static_cast<int>(change)]}) + ")");
+}
+
 EditHandle HeadlessPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   NativeWindowTag* window = Live(parent);
   EditHandle e = nullptr;

@@ -26,6 +26,7 @@
 //   SetWindowRgn(Amorix-Nimbus,R1,-1)   ReleaseCapture()   SendMessageA(Amorix-Nimbus,161,2,0)
 //   ShellExecuteA(Help,open,https://example.com,,,5)   SetMousePointer(Terms,11)
 //   SetTooltip(Main,3,10,20,110,40,HELP)   ScreenTwipsPerPixel()->15,15   Quit()
+//   NotifyAccessibleChange(Main,12,name)   (name, shown or hidden)
 // Windows are named by caption, edits by their window's caption and their number in creation
 // order ("#1"), regions R1, R2... in order of creation; a null handle or string is "null", text is
 // UTF-8. Rectangles are left,top,right,bottom; booleans 0 or 1.
@@ -105,6 +106,7 @@ class HeadlessPlatform final : public Platform {
   void SetMousePointer(WindowHandle w, MousePointer p) override;
   void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
                   std::u16string_view text) override;
+  void NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) override;
   EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override;
   std::u16string GetEditText(EditHandle e) override;
   void SetEditText(EditHandle e, std::u16string_view text) override;
@@ -196,7 +198,11 @@ class HeadlessPlatform final : public Platform {
   bool Tab();                                    // to the next shown edit of the window, wrapping
   bool FireTimer(WindowHandle w, int timer_id);  // only a running timer of a live window
   bool CloseRequest(WindowHandle w);             // as Alt+F4 would
-  headless::Drawing Paint(WindowHandle w);       // the whole client area
+  // As a screen reader: a window's labels (none for a dead window), and a label's default action,
+  // delivered only to a live, shown window.
+  std::vector<AccessibleLabel> DescribeLabels(WindowHandle w) const;
+  bool DoLabelAction(WindowHandle w, int label);
+  headless::Drawing Paint(WindowHandle w);  // the whole client area
   headless::Drawing Paint(WindowHandle w, const PixelRect& dirty);
 
  private:

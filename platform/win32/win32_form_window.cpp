@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_accessible.h"
 #include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_stats.h"
@@ -146,6 +147,20 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
     case WM_CLOSE:
       events_.OnCloseRequest();
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = accessible::Answer(hwnd_, wparam, lparam)) {
+        NameEdits();
+        return object;
+      }
+      break;
+    case accessible::kLabelAction:
+      events_.OnLabelAction(static_cast<int>(wparam));
+      return 0;
+    case WM_DESTROY:
+      for (Edit& edit : edits_) {
+        if (std::exchange(edit.named, false)) accessible::ForgetEditName(edit.hwnd);
+      }
+      break;
     case WM_COMMAND: {
       HWND child = reinterpret_cast<HWND>(lparam);
       if (!child || !FindEdit(child)) break;
@@ -232,6 +247,20 @@ const FormWindow::Edit* FormWindow::FindEdit(HWND window) const {
   return found == edits_.end() ? nullptr : &*found;
 }
 
+std::vector<HWND> FormWindow::Edits() const {
+  std::vector<HWND> windows;
+  for (const Edit& edit : edits_) windows.push_back(edit.hwnd);
+  return windows;
+}
+
+void FormWindow::NameEdits() {
+  for (Edit& edit : edits_) {
+    if (edit.named || edit.name.empty()) continue;
+    accessible::NameEdit(edit.hwnd, edit.name.c_str());
+    edit.named = true;
+  }
+}
+
 HWND FormWindow::EditToFocus() const {
   const auto visible = [](HWND edit) {
     return (::GetWindowLongPtrW(edit, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -251,7 +280,8 @@ HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)),
                                 instance, nullptr);
   if (!edit) return nullptr;
-  edits_.push_back({edit, params.text_color});
+  edits_.push_back({edit, params.text_color, ToWide(params.accessible_name)});
+  if (accessible::InUse()) NameEdits();
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (params.max_length > 0) ::SendMessageW(edit, EM_LIMITTEXT, params.max_length, 0);
   return edit;

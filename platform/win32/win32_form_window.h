@@ -1,7 +1,7 @@
 #pragma once
 // The native side of one form window: what the window procedure needs between messages (the
 // behaviour's events, the mouse pointer, the edits with their colours and the one that last had
-// the focus, the tooltip control).
+// the focus, the tooltip control), and what it tells assistive programs.
 //
 // The object is attached to its window at WM_NCCREATE and freed at WM_NCDESTROY. A behaviour may
 // destroy its own window from inside any event, so the procedure returns at once after calling
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -47,11 +48,15 @@ class FormWindow {
   void SetPointer(MousePointer pointer);
   HWND CreateEdit(const EditSpec& params, HFONT font);
   void SetTooltip(int tool_id, const RECT& rect, const wchar_t* text);
+  WindowEvents& events() const { return events_; }
+  std::vector<HWND> Edits() const;  // in creation order
 
  private:
   struct Edit {
     HWND hwnd;
     Color text_color;
+    std::wstring name;
+    bool named = false;
   };
 
   static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
@@ -60,6 +65,7 @@ class FormWindow {
   bool SetCursorFor(HWND under_mouse, UINT hit_test);
   const Edit* FindEdit(HWND window) const;
   HWND EditToFocus() const;
+  void NameEdits();
 
   Win32Platform& platform_;
   WindowEvents& events_;

@@ -82,6 +82,11 @@ void Win32Platform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
   }
 }
 
+void Win32Platform::NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) {
+  constexpr DWORD kEvents[] = {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE};
+  ::NotifyWinEvent(kEvents[static_cast<int>(change)], ToHwnd(w), OBJID_CLIENT, label);
+}
+
 EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   FormWindow* form = FormWindow::From(ToHwnd(parent));
   HWND edit = form ? form->CreateEdit(params, fonts_.Get(params.font)) : nullptr;

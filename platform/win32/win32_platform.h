@@ -76,6 +76,7 @@ class Win32Platform final : public Platform {
   void SetMousePointer(WindowHandle w, MousePointer p) override;
   void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
                   std::u16string_view text) override;
+  void NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) override;
 
   EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override;
   std::u16string GetEditText(EditHandle e) override;

@@ -49,6 +49,9 @@ class RefusingPlatform final : public Platform {
   void SetTooltip(WindowHandle w, int id, const PixelRect& r, std::u16string_view t) override {
     inner_.SetTooltip(w, id, r, t);
   }
+  void NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) override {
+    inner_.NotifyAccessibleChange(w, label, change);
+  }
   void SetEditText(EditHandle e, std::u16string_view t) override { inner_.SetEditText(e, t); }
   void SetEditVisible(EditHandle e, bool v) override { inner_.SetEditVisible(e, v); }
   void FocusEdit(EditHandle e) override { inner_.FocusEdit(e); }

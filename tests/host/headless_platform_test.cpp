@@ -38,6 +38,10 @@ class FakeEvents final : public WindowEvents {
   void OnEditChange(EditHandle) noexcept override { events.push_back("change"); }
   void OnTimer(int id) noexcept override { events.push_back("timer " + std::to_string(id)); }
   void OnCloseRequest() noexcept override { events.push_back("close"); }
+  std::vector<AccessibleLabel> OnDescribeLabels() noexcept override { return {}; }
+  void OnLabelAction(int label) noexcept override {
+    events.push_back("action " + std::to_string(label));
+  }
 
   std::vector<std::string> events;
   std::function<void()> on_down;

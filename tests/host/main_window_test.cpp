@@ -91,8 +91,12 @@ TEST_P(ScoreTest, IsBothLengthsPlusSixty) {
   Form1& main = StartToMain();
   TypeInto(main.Text1, GetParam().first);
   TypeInto(main.Text2, GetParam().second);
+  platform.ClearLog();
   Click(main, main.Image1);
   EXPECT_EQ(main.Label3.Caption(), GetParam().score);
+  EXPECT_EQ(platform.Log({"NotifyAccessibleChange"}),
+            std::vector<std::string>{"NotifyAccessibleChange(Amorix-Nimbus,6,name)"})
+      << "the score is announced once";
   EXPECT_TRUE(Shown(&main));
   EXPECT_EQ(Find<Form2>(), nullptr);
   Click(main, main.Image1);

@@ -38,6 +38,7 @@ TEST_F(ReminderTest, OpensAskingWithItsTexts) {
 
 TEST_F(ReminderTest, TheQuestionMarkGivesWayToTheExplanationForGood) {
   Form2& reminder = OpenReminder();
+  platform.ClearLog();
   HoverBackground(reminder);
   EXPECT_TRUE(Asking(reminder));
   Hover(reminder, reminder.Label2);
@@ -53,6 +54,10 @@ TEST_F(ReminderTest, TheQuestionMarkGivesWayToTheExplanationForGood) {
   const headless::Drawing drawing = platform.Paint(reminder.hWnd());
   EXPECT_EQ(drawing.FindText(u"?"), nullptr);
   EXPECT_NE(drawing.FindText(reminder.Label3.Caption()), nullptr);
+  EXPECT_EQ(platform.Log({"NotifyAccessibleChange"}),
+            (std::vector<std::string>{"NotifyAccessibleChange(Information,2,shown)",
+                                      "NotifyAccessibleChange(Information,3,hidden)"}))
+      << "screen readers hear the explanation come and the question mark go";
 }
 
 TEST_F(ReminderTest, CloseLabelLightsUnderTheMouseAndDarkensOverTheBackground) {

@@ -1,9 +1,12 @@
 // The credit, formation, exit confirmation and terms windows: how each is made, its hover
-// feedback, its close label, its links, and which presses move it.
+// feedback, its close label, its links, and which presses move it; and what a screen reader hears
+// in every window.
 
 #include <initializer_list>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "links/link_addresses.h"
@@ -385,6 +388,101 @@ TEST_F(TermsWindowTest, OnlyTheBackgroundMovesIt) {
   Form8& terms = OpenTerms();
   ExpectDraggedByTheBackgroundOnly(terms, {&terms.Label9, &terms.Label1, &terms.Label4});
 }
+
+// What a screen reader hears in each window: every label in declared order, by its caption or, for
+// a glyph, its tooltip; links, buttons (a click handler) and plain text.
+constexpr AccessibleRole kText = AccessibleRole::kStaticText;
+constexpr AccessibleRole kButton = AccessibleRole::kPushButton;
+constexpr AccessibleRole kLink = AccessibleRole::kLink;
+struct Heard {
+  std::u16string name;
+  AccessibleRole role;
+  bool shown = true;
+};
+struct ReaderRow {
+  const char* window;
+  std::vector<Heard> labels;
+};
+void PrintTo(const ReaderRow& row, std::ostream* os) {
+  *os << row.window;
+}
+
+class ReaderViewTest : public SecondaryWindowTest, public ::testing::WithParamInterface<ReaderRow> {
+ protected:
+  Form& Open(std::string_view window) {
+    if (window == "Splash") {
+      program.Start();
+      return *Find<Form5>();
+    }
+    if (window == "Credit") return OpenCredit();
+    if (window == "Formation") return OpenFormation();
+    if (window == "Confirmation") return OpenConfirmation();
+    if (window == "Terms") return OpenTerms();
+    Form1& main = StartToMain();
+    if (window == "Help") Click(main, main.Label8);
+    if (window == "Reminder") Click(main, main.Image1);
+    if (window == "Help") return *Find<Form4>();
+    if (window == "Reminder") return *Find<Form2>();
+    return main;
+  }
+};
+
+TEST_P(ReaderViewTest, EveryLabelIsNamedAndPlacedAsItIsDrawn) {
+  Form& form = Open(GetParam().window);
+  ASSERT_TRUE(Shown(&form));
+  const std::vector<AccessibleLabel> described = platform.DescribeLabels(form.hWnd());
+  ASSERT_EQ(described.size(), GetParam().labels.size());
+  for (std::size_t i = 0; i < described.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const AccessibleLabel& d = described[i];
+    EXPECT_EQ(d.name, GetParam().labels[i].name);
+    EXPECT_EQ(d.role, GetParam().labels[i].role);
+    EXPECT_EQ(d.shown, GetParam().labels[i].shown);
+    if (!d.shown) continue;
+    const Point p = Centre(d.rect);
+    const Label* under = form.LabelAt(p.x, p.y);
+    ASSERT_NE(under, nullptr);
+    EXPECT_EQ(under->Describe(), d) << "the label drawn in its rectangle";
+  }
+}
+
+const std::u16string kClickHere = u"Click here";
+INSTANTIATE_TEST_SUITE_P(
+    EveryWindow, ReaderViewTest,
+    ::testing::Values(
+        ReaderRow{"Splash", {{u"Version: 6.0.0 (Nimbus)", kText}}},
+        ReaderRow{"Main",
+                  {{u"Exit", kButton},
+                   {u"Calculate", kButton},
+                   {u"TERMS", kButton},
+                   {u"HELP", kButton},
+                   {u"CREDIT", kButton},
+                   {u"", kText}}},
+        ReaderRow{"Reminder",
+                  {{u"Close", kButton},
+                   {u"First of all input first person name and then second person name. "
+                    u"Example: Alpha and beta.",
+                    kText, false},
+                   {u"?", kText},
+                   {u"Please Input Alpha and Beta on Text box. ", kText}}},
+        ReaderRow{"Credit", {{u"Close", kButton}}},
+        ReaderRow{"Help",
+                  {{u"Product ID: D-4182736_5", kText},
+                   {kClickHere, kLink},
+                   {kClickHere, kLink},
+                   {kClickHere, kLink},
+                   {kClickHere, kLink},
+                   {u"Close", kButton}}},
+        ReaderRow{"Formation", {{u"Close", kButton}}},
+        ReaderRow{"Confirmation",
+                  {{kClickHere, kLink},
+                   {u"Please give me your valuable Comment to improve this software", kText},
+                   {u"Yes", kButton},
+                   {u"No", kButton}}},
+        ReaderRow{"Terms",
+                  {{u"* Quillon Software Online Terms", kLink},
+                   {u"o QUILLON SOFTWARE ONLINE TERMS:", kText},
+                   {u"Close", kButton}}}));
 
 }  // namespace
 }  // namespace amorix::testing

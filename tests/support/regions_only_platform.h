@@ -19,6 +19,7 @@ class RegionsOnlyPlatform : public Platform {
   void SetTooltip(WindowHandle, int, const PixelRect&, std::u16string_view) override {
     std::abort();
   }
+  void NotifyAccessibleChange(WindowHandle, int, AccessibleChange) override { std::abort(); }
   EditHandle CreateEdit(WindowHandle, const EditSpec&) override { std::abort(); }
   std::u16string GetEditText(EditHandle) override { std::abort(); }
   void SetEditText(EditHandle, std::u16string_view) override { std::abort(); }

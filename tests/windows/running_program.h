@@ -3,13 +3,16 @@
 // shell call and fatal message box are recorders, a Program started as the executable starts it,
 // and the test in place of the message loop. Messages are handled the way the loop handles them
 // (keys through the dialog manager), every pump has a deadline, and the user's moves are real
-// window messages at client coordinates, queued and then pumped.
+// window messages at client coordinates, queued and then pumped. With AMORIX_CLICK_AS_READER set,
+// a click is the label's default action, asked through Active Accessibility as a screen reader
+// asks, and every scenario must come out the same.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +24,7 @@
 #include "calculator/main_window.h"
 #include "platform/win32/win32_form_window.h"
 #include "platform/win32/win32_platform.h"
+#include "screen_reader/reader_view.h"
 #include "windows/confirmation_window.h"
 #include "windows/credit_window.h"
 #include "windows/formation_window.h"
@@ -187,6 +191,11 @@ class RunningProgramTest : public ::testing::Test {
   // A left click at the label's centre: the mouse comes, presses and releases.
   void Click(const Form& form, const Label& label) {
     HWND window = Hwnd(form);
+    if (std::getenv("AMORIX_CLICK_AS_READER")) {
+      EXPECT_EQ(reader::DoDefaultAction(window, label.Number()), S_OK);
+      PumpQueued();
+      return;
+    }
     const LPARAM at = At(Centre(label.Bounds()));
     ::PostMessageW(window, WM_MOUSEMOVE, 0, at);
     ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);

@@ -41,7 +41,11 @@ class Recorder final : public WindowEvents {
     ++close_requests;
     if (on_close) on_close();
   }
+  std::vector<AccessibleLabel> OnDescribeLabels() noexcept override { return labels; }
+  void OnLabelAction(int label) noexcept override { actions.push_back(label); }
 
+  std::vector<AccessibleLabel> labels;
+  std::vector<int> actions;
   std::vector<PixelRect> paints;
   std::vector<MouseEvent> moves, downs, ups;
   std::vector<EditHandle> changes;

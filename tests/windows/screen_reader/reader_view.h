@@ -1,0 +1,96 @@
+#pragma once
+// A window as a screen reader reads it through Active Accessibility: its client object and one
+// line per child, "role "name" [states] (default action)", the way the program's own tests and
+// the separate screen_reader program print it.
+#include <windows.h>
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+namespace amorix::reader {
+
+inline VARIANT Id(long child) {
+  VARIANT v;
+  ::VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = child;
+  return v;
+}
+
+inline std::string Take(BSTR text) {
+  std::string out;
+  if (text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    out.resize(size > 0 ? size - 1 : 0);
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  }
+  ::SysFreeString(text);
+  return out;
+}
+
+// The client object of a window, or null; the caller releases it.
+inline IAccessible* ClientOf(HWND window) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object)))) {
+    return nullptr;
+  }
+  return object;
+}
+
+inline std::string Describe(IAccessible* object, long child) {
+  const VARIANT id = Id(child);
+  BSTR name = nullptr, action = nullptr;
+  VARIANT role, state;
+  ::VariantInit(&role);
+  ::VariantInit(&state);
+  object->get_accName(id, &name);
+  object->get_accRole(id, &role);
+  object->get_accState(id, &state);
+  object->get_accDefaultAction(id, &action);
+  char role_text[64] = "?";
+  if (role.vt == VT_I4) ::GetRoleTextA(static_cast<DWORD>(role.lVal), role_text, 64);
+  std::string line = std::string(role_text) + " \"" + Take(name) + "\"";
+  const long flags = state.vt == VT_I4 ? state.lVal : 0;
+  if (flags & STATE_SYSTEM_INVISIBLE) line += " [invisible]";
+  if (flags & STATE_SYSTEM_LINKED) line += " [linked]";
+  if (flags & STATE_SYSTEM_FOCUSABLE) line += " [focusable]";
+  if (action) line += " (" + Take(action) + ")";
+  return line;
+}
+
+// The window's line first, then its children's, in order; empty when it has no object.
+inline std::vector<std::string> View(HWND window) {
+  IAccessible* client = ClientOf(window);
+  if (!client) return {};
+  std::vector<std::string> lines{Describe(client, CHILDID_SELF)};
+  long count = 0;
+  client->get_accChildCount(&count);
+  for (long i = 1; i <= count; ++i) {
+    IDispatch* dispatch = nullptr;
+    IAccessible* child = nullptr;
+    if (client->get_accChild(Id(i), &dispatch) == S_OK && dispatch &&
+        SUCCEEDED(dispatch->QueryInterface(__uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&child)))) {
+      lines.push_back(Describe(child, CHILDID_SELF));
+      child->Release();
+    } else {
+      lines.push_back(Describe(client, i));
+    }
+    if (dispatch) dispatch->Release();
+  }
+  client->Release();
+  return lines;
+}
+
+inline HRESULT DoDefaultAction(HWND window, long child) {
+  IAccessible* client = ClientOf(window);
+  if (!client) return E_FAIL;
+  const HRESULT hr = client->accDoDefaultAction(Id(child));
+  client->Release();
+  return hr;
+}
+
+}  // namespace amorix::reader
