@@ -1,11 +1,16 @@
 // The built executable as the system sees it: its version block, its program icon, and the
-// libraries it needs at start (none of the compiler's runtime DLLs, and no shell function bound
-// before its first use). The executable lies in the build folder above the test's own.
+// libraries it needs at start (none of the compiler's runtime DLLs, no shell function bound before
+// its first use, no accessibility library before a screen reader asks); and the running program
+// as a screen reader in another process reads and operates it. The executable lies in the build
+// folder above the test's own, the screen_reader program beside the test.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After <windows.h>:
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -293,10 +298,102 @@ TEST_F(ExecutableTest, ImportsNoCompilerRuntimeAndBindsTheShellLate) {
   for (const char* runtime : {"libstdc++-6.dll", "libgcc_s_seh-1.dll", "libwinpthread-1.dll"}) {
     EXPECT_EQ(std::ranges::find(libraries, runtime), libraries.end()) << runtime;
   }
+  EXPECT_EQ(std::ranges::find(libraries, "oleacc.dll"), libraries.end()) << "loaded when asked";
   for (const Import& import : *imports) {
     EXPECT_EQ(std::ranges::find(import.functions, "ShellExecuteA"), import.functions.end())
         << "bound by name on first use, not imported from " << import.library;
   }
+}
+
+// A program run to its end (at most 20 s), and what it printed.
+std::string RunAndRead(const std::wstring& program, const std::wstring& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!::CreatePipe(&read, &write, &inherit, 0)) return "no pipe";
+  ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write;
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"\"" + program + L"\" " + arguments;
+  const BOOL started = ::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  ::CloseHandle(write);
+  std::string out = started ? "" : "not started";
+  char buffer[4096];
+  DWORD got = 0;
+  while (started && ::ReadFile(read, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+    out.append(buffer, got);
+  }
+  ::CloseHandle(read);
+  if (started) {
+    ::WaitForSingleObject(process.hProcess, 20000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
+  return out;
+}
+
+// The shown window of that process with that caption, waited for up to 10 s.
+HWND WaitForWindow(DWORD process, const wchar_t* caption) {
+  for (int i = 0; i < 200; ++i) {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"AmorixForm", caption); w;
+         w = ::FindWindowExW(nullptr, w, L"AmorixForm", caption)) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if (owner == process && ::IsWindowVisible(w)) return w;
+    }
+    ::Sleep(50);
+  }
+  return nullptr;
+}
+
+std::string RoleText(long role) {
+  char text[64] = "?";
+  ::GetRoleTextA(static_cast<DWORD>(role), text, 64);
+  return text;
+}
+
+TEST_F(ExecutableTest, AScreenReaderInAnotherProcessReadsAndOperatesIt) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring reader = Folder(self) + L"\\screen_reader.exe";
+  ASSERT_NE(::GetFileAttributesW(reader.c_str()), INVALID_FILE_ATTRIBUTES);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION program{};
+  ASSERT_TRUE(::CreateProcessW(exe_.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &program));
+  ASSERT_NE(WaitForWindow(program.dwProcessId, L"Amorix-Nimbus"), nullptr);
+
+  const std::string view = RunAndRead(reader, L"");
+  std::printf("%s", view.c_str());
+  const std::string button = RoleText(ROLE_SYSTEM_PUSHBUTTON);
+  for (const std::string& line : {"window " + RoleText(ROLE_SYSTEM_CLIENT) + " \"Amorix-Nimbus\"\n",
+                                  "   2 " + button + " \"Calculate\" (Press)\n",
+                                  "   5 " + button + " \"CREDIT\" (Press)\n"}) {
+    EXPECT_NE(view.find(line), std::string::npos) << line;
+  }
+  // CREDIT, its close label, the exit label and "Yes", all pressed from the reader's process.
+  EXPECT_EQ(RunAndRead(reader, L"press Amorix-Nimbus 5"), "0x00000000\n");
+  EXPECT_NE(WaitForWindow(program.dwProcessId, L"Credit"), nullptr);
+  EXPECT_EQ(RunAndRead(reader, L"press Credit 1"), "0x00000000\n");
+  EXPECT_NE(WaitForWindow(program.dwProcessId, L"Amorix-Nimbus"), nullptr);
+  EXPECT_EQ(RunAndRead(reader, L"press Amorix-Nimbus 1"), "0x00000000\n");
+  EXPECT_NE(WaitForWindow(program.dwProcessId, L"Confirmation"), nullptr);
+  // The program may end before the reader has its answer: the call then fails as disconnected.
+  const std::string yes = RunAndRead(reader, L"press Confirmation 3");
+  EXPECT_TRUE(yes == "0x00000000\n" || yes == "0x800706be\n") << yes;
+  const DWORD ended = ::WaitForSingleObject(program.hProcess, 10000);
+  DWORD code = 99;
+  ::GetExitCodeProcess(program.hProcess, &code);
+  if (ended != WAIT_OBJECT_0) ::TerminateProcess(program.hProcess, 3);
+  EXPECT_EQ(ended, WAIT_OBJECT_0) << "\"Yes\" ended the program";
+  EXPECT_EQ(code, 0u);
+  ::CloseHandle(program.hThread);
+  ::CloseHandle(program.hProcess);
 }
 
 }  // namespace

@@ -196,8 +196,8 @@ TEST_F(ScreenReaderTest, EveryWindowReadsAsLaidOutAndEveryLabelIsOperable) {
   program.Start();
   ExpectRead(Get<Form5>(), {Text("Version: 6.0.0 (Nimbus)")}, 0);
   Form1& main = StartToMain();
-  const std::vector<std::string> main_labels = {Button("Exit"),  Button("Calculate"),
-                                                Button("TERMS"), Button("HELP"),
+  const std::vector<std::string> main_labels = {Button("Exit"),   Button("Calculate"),
+                                                Button("TERMS"),  Button("HELP"),
                                                 Button("CREDIT"), Text("")};
   ExpectRead(main, main_labels, 3);
 
@@ -210,9 +210,9 @@ TEST_F(ScreenReaderTest, EveryWindowReadsAsLaidOutAndEveryLabelIsOperable) {
   PumpQueued();
   std::vector<std::optional<std::string>> files;
   for (const ShellCall& call : shell_calls) files.push_back(call.file);
-  EXPECT_EQ(files, (std::vector<std::optional<std::string>>{
-                       links::kUpdatePage, links::kSocialNetworkPage, links::kSupportCentre,
-                       links::kHomePage}));
+  EXPECT_EQ(files,
+            (std::vector<std::optional<std::string>>{links::kUpdatePage, links::kSocialNetworkPage,
+                                                     links::kSupportCentre, links::kHomePage}));
   EXPECT_EQ(reader::DoDefaultAction(Hwnd(help), 1), DISP_E_MEMBERNOTFOUND) << "plain text";
   Type(help.Text1, L"730481");
   ExpectRead(Get<Form6>(), {Button("Close")}, 0);

@@ -3,6 +3,7 @@
 // line per child, "role "name" [states] (default action)", the way the program's own tests and
 // the separate screen_reader program print it.
 #include <windows.h>
+// After <windows.h>:
 #include <oleacc.h>
 
 #include <string>
@@ -72,8 +73,8 @@ inline std::vector<std::string> View(HWND window) {
     IDispatch* dispatch = nullptr;
     IAccessible* child = nullptr;
     if (client->get_accChild(Id(i), &dispatch) == S_OK && dispatch &&
-        SUCCEEDED(dispatch->QueryInterface(__uuidof(IAccessible),
-                                           reinterpret_cast<void**>(&child)))) {
+        SUCCEEDED(
+            dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&child)))) {
       lines.push_back(Describe(child, CHILDID_SELF));
       child->Release();
     } else {

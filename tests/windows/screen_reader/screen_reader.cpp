@@ -38,8 +38,7 @@ int wmain(int argc, wchar_t** argv) {
       wchar_t caption[256] = {};
       ::GetWindowTextW(window, caption, 256);
       if (std::wcscmp(caption, argv[2]) != 0) continue;
-      const HRESULT hr =
-          amorix::reader::DoDefaultAction(window, std::wcstol(argv[3], nullptr, 10));
+      const HRESULT hr = amorix::reader::DoDefaultAction(window, std::wcstol(argv[3], nullptr, 10));
       std::printf("0x%08lx\n", static_cast<unsigned long>(hr));
       return SUCCEEDED(hr) ? 0 : 1;
     }
@@ -51,7 +50,8 @@ int wmain(int argc, wchar_t** argv) {
     if (lines.empty()) std::printf("window: no accessible object\n");
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (i == 0) {
-        std::printf("window %s%s\n", lines[0].c_str(), ::IsWindowVisible(window) ? "" : " (hidden)");
+        std::printf("window %s%s\n", lines[0].c_str(),
+                    ::IsWindowVisible(window) ? "" : " (hidden)");
       } else {
         std::printf("  %2zu %s\n", i, lines[i].c_str());
       }
