@@ -1,6 +1,7 @@
 #pragma once
 // A window as a screen reader reads it through Active Accessibility: its client object and one
-// line per child, "role "name" [states] (default action)", the way the program's own tests and
+// line per child, "role "name" = "value" [states] (default action)", the value only where there is
+// one (an edit's text), the way the program's own tests and
 // the separate screen_reader program print it.
 #include <windows.h>
 // After <windows.h>:
@@ -43,17 +44,19 @@ inline IAccessible* ClientOf(HWND window) {
 
 inline std::string Describe(IAccessible* object, long child) {
   const VARIANT id = Id(child);
-  BSTR name = nullptr, action = nullptr;
+  BSTR name = nullptr, value = nullptr, action = nullptr;
   VARIANT role, state;
   ::VariantInit(&role);
   ::VariantInit(&state);
   object->get_accName(id, &name);
+  object->get_accValue(id, &value);
   object->get_accRole(id, &role);
   object->get_accState(id, &state);
   object->get_accDefaultAction(id, &action);
   char role_text[64] = "?";
   if (role.vt == VT_I4) ::GetRoleTextA(static_cast<DWORD>(role.lVal), role_text, 64);
   std::string line = std::string(role_text) + " \"" + Take(name) + "\"";
+  if (value) line += " = \"" + Take(value) + "\"";
   const long flags = state.vt == VT_I4 ? state.lVal : 0;
   if (flags & STATE_SYSTEM_INVISIBLE) line += " [invisible]";
   if (flags & STATE_SYSTEM_LINKED) line += " [linked]";
