@@ -6,6 +6,7 @@
 #include <atomic>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/win32_form_window.h"

@@ -291,10 +291,22 @@ TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedOnceOnTheResultLabel) {
   ::UnhookWinEvent(hook);
 }
 
-TEST_F(ScreenReaderTest, AWindowNoLongerLoadedAnswersWithAnError) {
+TEST_F(ScreenReaderTest, LabelsLieOnTheScreenWhereDrawnAndAGoneWindowAnswersWithAnError) {
   Form1& main = StartToMain();
   IAccessible* client = reader::ClientOf(Hwnd(main));
   ASSERT_NE(client, nullptr);
+  const PixelRect calculate = main.Image1.Bounds();
+  POINT corner{calculate.left, calculate.top};
+  ::ClientToScreen(Hwnd(main), &corner);
+  long left = 0, top = 0, width = 0, height = 0;
+  EXPECT_EQ(client->accLocation(&left, &top, &width, &height, reader::Id(2)), S_OK);
+  EXPECT_EQ((std::vector<long>{left, top, width, height}),
+            (std::vector<long>{corner.x, corner.y, calculate.Width(), calculate.Height()}));
+  VARIANT hit;
+  EXPECT_EQ(client->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+  EXPECT_EQ(hit.vt, VT_I4);
+  EXPECT_EQ(hit.lVal, 2) << "Calculate";
+
   Press<Form3>(main, 5);  // CREDIT unloads the main window
   EXPECT_EQ(client->accDoDefaultAction(reader::Id(5)), CO_E_OBJNOTCONNECTED);
   BSTR name = nullptr;
