@@ -1,0 +1,33 @@
+# The native Linux program: the behaviour on the GTK 3 platform, one binary with its pictures and
+# icons embedded as a GResource (the same files the Windows resource script embeds).
+enable_language(C)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0 fontconfig)
+find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+
+set(AMORIX_GRESOURCE_XML ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.gresource.xml)
+set(AMORIX_GRESOURCE_C ${CMAKE_CURRENT_BINARY_DIR}/amorix_resources.c)
+execute_process(
+  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-dependencies
+          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources ${AMORIX_GRESOURCE_XML}
+  OUTPUT_VARIABLE AMORIX_GRESOURCE_FILES OUTPUT_STRIP_TRAILING_WHITESPACE)
+string(REPLACE "\n" ";" AMORIX_GRESOURCE_FILES "${AMORIX_GRESOURCE_FILES}")
+add_custom_command(
+  OUTPUT ${AMORIX_GRESOURCE_C}
+  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --c-name amorix
+          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources --target=${AMORIX_GRESOURCE_C}
+          ${AMORIX_GRESOURCE_XML}
+  DEPENDS ${AMORIX_GRESOURCE_XML} ${AMORIX_GRESOURCE_FILES})
+
+file(GLOB AMORIX_GTK_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp)
+list(FILTER AMORIX_GTK_SOURCES EXCLUDE REGEX "gtk_main\\.cpp$")
+add_library(amorix_gtk STATIC ${AMORIX_GTK_SOURCES})
+target_link_libraries(amorix_gtk PUBLIC amorix_core amorix_regions PkgConfig::GTK3)
+amorix_warnings(amorix_gtk)
+
+add_executable(amorix platform/gtk/gtk_main.cpp ${AMORIX_GRESOURCE_C})
+target_link_libraries(amorix PRIVATE amorix_gtk)
+set_target_properties(amorix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+amorix_warnings(amorix)
+# The generated resource file is not ours: no warnings as errors for it.
+set_source_files_properties(${AMORIX_GRESOURCE_C} PROPERTIES COMPILE_OPTIONS "-w")
