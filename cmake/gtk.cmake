@@ -29,5 +29,15 @@ add_executable(amorix platform/gtk/gtk_main.cpp ${AMORIX_GRESOURCE_C})
 target_link_libraries(amorix PRIVATE amorix_gtk)
 set_target_properties(amorix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 amorix_warnings(amorix)
+target_link_options(amorix PRIVATE $<$<CONFIG:Release>:-s>)  # a release carries no symbols
 # The generated resource file is not ours: no warnings as errors for it.
 set_source_files_properties(${AMORIX_GRESOURCE_C} PROPERTIES COMPILE_OPTIONS "-w")
+
+# For `make install`: the program's icon as the PNG that desktops look up in the hicolor theme.
+find_program(AMORIX_CONVERT convert REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/amorix.png
+  COMMAND ${AMORIX_CONVERT} ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico
+          PNG32:${CMAKE_BINARY_DIR}/amorix.png
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico)
+add_custom_target(amorix_icon ALL DEPENDS ${CMAKE_BINARY_DIR}/amorix.png)

@@ -7,6 +7,7 @@
 #include "app/runtime_error.h"
 #include "platform/gtk/gtk_form_window.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/gtk_shape.h"
 #include "platform/regions/region_model.h"
 
 struct amorix::NativeRegionTag {
@@ -87,28 +88,6 @@ RegionHandle Made(regions::RegionModel model) {
   return new NativeRegionTag{std::move(model)};
 }
 
-// The region's pixels as rectangles: each shape's rows, runs of equal rows joined.
-cairo_region_t* ToCairo(const regions::RegionModel& model) {
-  cairo_region_t* region = cairo_region_create();
-  for (const regions::RegionShape& shape : model.shapes()) {
-    // A run of rows with the same span [left, right); none while left == right.
-    int top = shape.box.top, left = 0, right = 0;
-    for (int y = shape.box.top; y <= shape.box.bottom; ++y) {
-      const auto span = y < shape.box.bottom ? shape.Span(y) : std::nullopt;
-      const int first = span ? span->first : 0, last = span ? span->second : 0;
-      if (first == left && last == right) continue;
-      if (left < right) {
-        const cairo_rectangle_int_t rows{left, top, right - left, y - top};
-        cairo_region_union_rectangle(region, &rows);
-      }
-      top = y;
-      left = first;
-      right = last;
-    }
-  }
-  return region;
-}
-
 }  // namespace
 
 RegionHandle GtkPlatform::CreateRectRgn(int left, int top, int right, int bottom) {
@@ -144,7 +123,7 @@ int GtkPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int) {
   gtk::FormWindow* form = Find(w);
   if (!form) return 0;
   // A null region gives the window back its whole rectangle; a region is the window's now.
-  cairo_region_t* shape = r ? ToCairo(r->model) : nullptr;
+  cairo_region_t* shape = r ? gtk::ToCairoRegion(r->model) : nullptr;
   form->SetShape(shape);
   if (shape) cairo_region_destroy(shape);
   delete r;
