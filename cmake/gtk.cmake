@@ -41,3 +41,11 @@ add_custom_command(
           PNG32:${CMAKE_BINARY_DIR}/amorix.png
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico)
 add_custom_target(amorix_icon ALL DEPENDS ${CMAKE_BINARY_DIR}/amorix.png)
+
+# The native benchmark's yardstick, a bare GTK window built as the program is.
+add_executable(amorix_bare_gtk_window tests/bench/bare_gtk_window.cpp)
+target_link_libraries(amorix_bare_gtk_window PRIVATE PkgConfig::GTK3)
+set_target_properties(amorix_bare_gtk_window PROPERTIES
+  OUTPUT_NAME bare_gtk_window RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+target_link_options(amorix_bare_gtk_window PRIVATE $<$<CONFIG:Release>:-s>)
+amorix_warnings(amorix_bare_gtk_window)

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/gtk_stats.h"
 
 namespace amorix::gtk {
 
@@ -65,7 +67,8 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
       events_(events),
       background_(params.background),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
-      layout_(gtk_layout_new(nullptr, nullptr)) {
+      layout_(gtk_layout_new(nullptr, nullptr)),
+      made_in_tick_(stats::CurrentTick()) {
   GtkWindow* window = GTK_WINDOW(window_);
   gtk_window_set_title(window, Utf8(params.caption).c_str());
   gtk_window_set_decorated(window, FALSE);
@@ -232,7 +235,9 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
   const PixelRect dirty{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
   GtkCanvas canvas(cr, dirty, self->platform_.pictures(), self->platform_.fonts());
   canvas.FillRect(dirty, self->background_);
+  const std::int64_t tick = std::exchange(self->made_in_tick_, 0);
   self->events_.OnPaint(canvas);
+  stats::FirstPaintDone(tick);
   return FALSE;  // the text boxes paint themselves over it
 }
 
@@ -313,6 +318,7 @@ void FormWindow::OnEditChanged(GtkEditable* edit, FormWindow* self) {
 
 gboolean FormWindow::OnTimer(gpointer data) {
   const TimerData timer = *static_cast<TimerData*>(data);
+  stats::TickScope tick;
   timer.events->OnTimer(timer.timer_id);
   return G_SOURCE_CONTINUE;  // unless the timer was stopped meanwhile, which removed it
 }

@@ -8,6 +8,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -76,6 +77,7 @@ class FormWindow {
   std::map<int, Tool> tools_;
   MousePointer pointer_ = MousePointer::kDefault;
   Press press_;
+  std::int64_t made_in_tick_;  // the timer tick the window was made in, until its first paint
 };
 
 }  // namespace amorix::gtk

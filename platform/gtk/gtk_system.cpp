@@ -8,6 +8,7 @@
 #include "platform/gtk/gtk_form_window.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_shape.h"
+#include "platform/gtk/gtk_stats.h"
 #include "platform/regions/region_model.h"
 
 struct amorix::NativeRegionTag {
@@ -154,6 +155,7 @@ TwipsPerPixel GtkPlatform::ScreenTwipsPerPixel() {
 
 void GtkPlatform::RunMessageLoop() {
   if (!quit_requested_) gtk_main();
+  gtk::stats::WriteIfAsked();
 }
 
 void GtkPlatform::Quit() {
@@ -165,6 +167,7 @@ void GtkPlatform::Quit() {
 }
 
 void GtkPlatform::Terminate() {
+  gtk::stats::WriteIfAsked();
   std::_Exit(0);
 }
 
@@ -174,6 +177,7 @@ void GtkPlatform::ReportFatal(std::u16string_view message) {
   gtk_window_set_title(GTK_WINDOW(box), "Quillon Amorix");
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
+  gtk::stats::WriteIfAsked();
   std::_Exit(1);
 }
 
