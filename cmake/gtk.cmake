@@ -2,7 +2,7 @@
 # icons embedded as a GResource (the same files the Windows resource script embeds).
 enable_language(C)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0 fontconfig)
+pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0 fontconfig cairo-ft freetype2)
 find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
 
 set(AMORIX_GRESOURCE_XML ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.gresource.xml)

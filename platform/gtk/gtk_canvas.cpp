@@ -1,7 +1,10 @@
 #include "platform/gtk/gtk_canvas.h"
 
+#include <cairo-ft.h>
 #include <gdk/gdk.h>
 #include <pango/pangocairo.h>
+// after the FreeType headers cairo-ft.h brings
+#include FT_TRUETYPE_TABLES_H
 
 #include <array>
 #include <cmath>
@@ -18,7 +21,7 @@ constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
 
 // The classic scheme's system colours, by index.
 constexpr std::array<Rgb8, 31> kSystemColors{{
-    {212, 208, 200}, {0, 0, 0},       {10, 36, 106},   {128, 128, 128}, {212, 208, 200},
+    {212, 208, 200}, {58, 110, 165},  {10, 36, 106},   {128, 128, 128}, {212, 208, 200},
     {255, 255, 255}, {0, 0, 0},       {0, 0, 0},       {0, 0, 0},       {255, 255, 255},
     {212, 208, 200}, {212, 208, 200}, {128, 128, 128}, {10, 36, 106},   {255, 255, 255},
     {212, 208, 200}, {128, 128, 128}, {128, 128, 128}, {0, 0, 0},       {212, 208, 200},
@@ -116,6 +119,29 @@ const PangoFontDescription* Fonts::Get(const FontSpec& font) {
   return made;
 }
 
+Fonts::LineMetrics Fonts::Metrics(const FontSpec& font, PangoContext* context) {
+  Key key{std::u16string(font.face), font.points, font.bold, font.italic};
+  if (auto found = metrics_.find(key); found != metrics_.end()) return found->second;
+  LineMetrics metrics;
+  PangoFont* loaded = pango_context_load_font(context, Get(font));
+  cairo_scaled_font_t* scaled =
+      loaded ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded)) : nullptr;
+  FT_Face face = scaled ? cairo_ft_scaled_font_lock_face(scaled) : nullptr;
+  if (face) {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && face->units_per_EM > 0) {
+      const double scale = PixelsForPoints(font.points, ScreenPixelsPerInch()) /
+                           static_cast<double>(face->units_per_EM);
+      metrics.ascent = static_cast<int>(std::lround(os2->usWinAscent * scale));
+      metrics.height = metrics.ascent + static_cast<int>(std::lround(os2->usWinDescent * scale));
+    }
+    cairo_ft_scaled_font_unlock_face(scaled);
+  }
+  if (loaded) g_object_unref(loaded);
+  metrics_.emplace(std::move(key), metrics);
+  return metrics;
+}
+
 std::string Fonts::Css(const FontSpec& font) {
   std::string face = Utf8(font.face.empty() ? kDefaultFace : font.face);
   std::erase(face, '"');
@@ -177,11 +203,19 @@ void GtkCanvas::PaintText(const PixelRect& r, std::u16string_view text, const Fo
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
   pango_layout_set_alignment(layout,
                              align == Align::kCenter ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
+  int top = r.top;
+  if (const Fonts::LineMetrics metrics = fonts_.Metrics(font, pango_layout_get_context(layout));
+      metrics.height > 0) {
+    PangoRectangle line;
+    pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(layout, 0), nullptr, &line);
+    pango_layout_set_spacing(layout, (metrics.height - line.height) * PANGO_SCALE);
+    top += metrics.ascent - pango_layout_get_baseline(layout) / PANGO_SCALE;
+  }
   cairo_save(cr_);
   cairo_rectangle(cr_, r.left, r.top, r.Width(), r.Height());
   cairo_clip(cr_);
   SetColor(cr_, color);
-  cairo_move_to(cr_, r.left, r.top);
+  cairo_move_to(cr_, r.left, top);
   pango_cairo_show_layout(cr_, layout);
   cairo_restore(cr_);
   g_object_unref(layout);

@@ -3,6 +3,8 @@
 // decoded once by gdk-pixbuf from the resources embedded in the program, and the fonts, made
 // once per face, size and style. Colours, system colours included, resolve as on Windows with
 // its classic scheme; a font's size in points becomes pixels as the system's conversion rounds.
+// Text stands as the system's text does: its first baseline the font's Windows ascent below the
+// top, its lines the Windows ascent plus descent apart (Pango's own metrics may differ).
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -45,12 +47,19 @@ class Fonts {
   Fonts(const Fonts&) = delete;
   Fonts& operator=(const Fonts&) = delete;
   const PangoFontDescription* Get(const FontSpec& font);  // owned here
+  // Its ascent and line height in pixels as the system measures them (the OS/2 table's Windows
+  // metrics); zero when the font file has none.
+  struct LineMetrics {
+    int ascent = 0, height = 0;
+  };
+  LineMetrics Metrics(const FontSpec& font, PangoContext* context);
   // The same font as a CSS declaration block for a text box.
   std::string Css(const FontSpec& font);
 
  private:
   using Key = std::tuple<std::u16string, float, bool, bool>;
   std::map<Key, PangoFontDescription*> fonts_;
+  std::map<Key, LineMetrics> metrics_;
 };
 
 class GtkCanvas final : public Canvas {
