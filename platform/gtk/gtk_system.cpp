@@ -175,6 +175,9 @@ void GtkPlatform::ReportFatal(std::u16string_view message) {
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
                                           GTK_BUTTONS_OK, "%s", gtk::Utf8(message).c_str());
   gtk_window_set_title(GTK_WINDOW(box), "Quillon Amorix");
+  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  gtk_widget_show(box);
+  gtk_window_present(GTK_WINDOW(box));  // it takes the keyboard, as the system's message box does
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
   gtk::stats::WriteIfAsked();
