@@ -40,8 +40,8 @@
 #include <vector>
 
 #include "platform/headless/recording_canvas.h"
-#include "platform/regions/region_model.h"
 #include "platform/platform.h"
+#include "platform/regions/region_model.h"
 
 namespace amorix {
 namespace headless {
