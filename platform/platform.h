@@ -4,12 +4,12 @@
 // Everything above this header (forms, their layouts and handlers, the window registry, the
 // outline builder) is plain C++ and never includes <windows.h>. It asks this interface for
 // native windows, painting, edit boxes, timers, cursors, tooltips, the region calls, the drag,
-// the shell, the screen ratio and the fatal message box. Two backends implement it: Win32 for
-// the product, and a headless one for host tests that records what happened and lets a test
-// move the mouse, click and type.
+// the shell, the screen ratio and the fatal message box. Three backends implement it: Win32 for
+// the product, GTK 3 for the native Linux program, and a headless one for host tests that
+// records what happened and lets a test move the mouse, click and type.
 //
 // Handles are opaque pointers. The Win32 backend casts its HWND and HRGN values to them; the
-// headless backend points them at its own model objects. Region and message calls keep the
+// GTK and headless backends point them at their own objects. Region and message calls keep the
 // names and argument order of their Win32 counterparts, and their results, as on Windows, are
 // the caller's to examine or ignore.
 

@@ -167,3 +167,70 @@ table=$out/results.md
   awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
 } >"$table"
 cat "$table"
+
+# --- the native Linux program --------------------------------------------------------------------
+# The GTK build against a bare GTK window built as it is (tests/bench/bare_gtk_window.cpp), on the
+# same display, alternating likewise; both without the accessibility bus or a settings service.
+native=build/linux/amorix native_bare=build/linux/bench/bare_gtk_window
+if [ -x "$native" ] && [ -x "$native_bare" ]; then
+  raw=$out/native-runs.tsv
+  stats=$(realpath -m "$out/native-stats.txt")
+  printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\n' >"$raw"
+  native_run() {
+    local run=$1 which=$2 watch startup exit_status
+    rm -f "$stats"
+    export AMORIX_STATS_FILE=$stats NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
+    if [ "$which" = amorix ]; then
+      watch=$("$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus -s 500 -c Amorix-Nimbus -- \
+        "$native") || true
+    else
+      watch=$("$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick) || true
+    fi
+    unset AMORIX_STATS_FILE
+    startup=$(awk 'NR == 1 { print $3 }' <<<"$watch")
+    exit_status=$(awk '$1 == "exit" { print $2 }' <<<"$watch")
+    if [ "$exit_status" != 0 ] || [ ! -s "$stats" ]; then
+      echo "bench: native run $run of $which did not end cleanly: $watch" >&2
+      return 1
+    fi
+    printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
+      "$(value tick_to_first_paint_us | awk '{ printf "%.2f", $1 / 1000 }')" \
+      "$(value peak_working_set_bytes)" >>"$raw"
+  }
+  echo "bench: the native program, $runs runs of each, alternating, after one warm-up run of each"
+  for run in $(seq 0 "$runs"); do
+    native_run "$run" amorix
+    native_run "$run" bare
+    [ "$run" -gt 0 ] && printf '.' >&2
+  done
+  echo >&2
+  startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
+  startup_r=$(ratios 3 | median)
+  paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
+  peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
+  peak_r=$(ratios 5 | median)
+  size=$(stat -c %s "$native") bare_size=$(stat -c %s "$native_bare")
+  {
+    echo
+    echo "## The native Linux program (GTK $(pkg-config --modversion gtk+-3.0 2>/dev/null))"
+    echo
+    echo "The same figures for \`build/linux/amorix\` against a bare GTK window of the same size;"
+    echo "peak memory is the peak resident set (VmHWM). $runs runs of each, medians."
+    echo
+    echo "| figure | program | bare window | ratio | target | |"
+    echo "|---|---|---|---|---|---|"
+    echo "| start-up: launch to the splash mapped | $(fmt "$startup_a" 1) ms | $(fmt "$startup_b" 1) ms |" \
+      "$(fmt "$startup_r" 2)× | ≤ 1.2× | $(verdict "$startup_r" 1.2) |"
+    echo "| first paint: splash tick to the end of the main window's first paint |" \
+      "$(fmt "$paint_a" 1) ms | $(fmt "$paint_b" 1) ms (its own tick to a new window painted) |" \
+      "| ≤ 16 ms | $(verdict "$paint_a" 16) |"
+    echo "| peak resident set | $(mib "$peak_a") | $(mib "$peak_b") | $(fmt "$peak_r" 2)× | ≤ 1.3× |" \
+      "$(verdict "$peak_r" 1.3) |"
+    echo "| executable size, pictures included | $size bytes ($(mib "$size")) | $bare_size bytes | |" \
+      "≤ 1.5 MiB | $(verdict "$size" 1572864) |"
+    echo
+    echo "| run | program | start-up ms | first paint ms | peak resident bytes |"
+    echo "|---|---|---|---|---|"
+    awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
+  } | tee -a "$table"
+fi

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, only the Debian packages that the build, the tests and `make run` need
-# and that are missing. Safe to run again and again.
+# and that are missing. Safe to run again and again. With "native", only what building and
+# running the native Linux program needs (no wine, no cross compiler).
 set -euo pipefail
 
+native=(
+  make cmake g++ pkg-config libgtk-3-dev libglib2.0-dev-bin fonts-liberation fonts-urw-base35
+  imagemagick xvfb xdotool x11-utils
+)
 packages=(
-  make cmake g++ clang-format
+  "${native[@]}" clang-format
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   clang-16 libclang-rt-16-dev
   wine wine64
-  xvfb xdotool x11-utils imagemagick fonts-liberation fonts-urw-base35 python3 libx11-dev
+  python3 libx11-dev
 )
+[ "${1:-}" = native ] && packages=("${native[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ctest --preset host --output-on-failure -j2
 scripts/with-xvfb.sh scripts/windows-tests.sh
-# The real program driven as a person would, on a virtual display of its own.
+# The real program driven as a person would, on a virtual display of its own: the Windows
+# program under wine, then the native Linux one, through the same checks.
 tests/e2e/run.sh
+AMORIX_BACKEND=gtk tests/e2e/run.sh
 # A short run of the outline fuzzer (clang, sanitizers); `make fuzz` runs it longer.
 scripts/fuzz.sh 20

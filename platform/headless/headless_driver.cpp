@@ -124,7 +124,7 @@ int HeadlessPlatform::UnownedLiveRegions() const {
                                         [](const auto& r) { return r->alive && !r->window; }));
 }
 
-const headless::RegionModel* HeadlessPlatform::Region(RegionHandle r) const {
+const regions::RegionModel* HeadlessPlatform::Region(RegionHandle r) const {
   return r && r->owner == this && r->alive ? &r->model : nullptr;
 }
 

@@ -238,7 +238,7 @@ void HeadlessPlatform::StopTimer(WindowHandle w, int timer_id) {
 }
 
 RegionHandle HeadlessPlatform::AddRegion(const char* call, std::string args,
-                                         headless::RegionModel model) {
+                                         regions::RegionModel model) {
   RegionHandle r = nullptr;
   if (!fail_region_calls_) {
     auto region = std::make_unique<NativeRegionTag>();
@@ -270,12 +270,12 @@ NativeRegionTag* HeadlessPlatform::Usable(RegionHandle r) {
 
 RegionHandle HeadlessPlatform::CreateRectRgn(int left, int top, int right, int bottom) {
   return AddRegion("CreateRectRgn", Args({Str(left), Str(top), Str(right), Str(bottom)}),
-                   headless::RegionModel::Rect(left, top, right, bottom));
+                   regions::RegionModel::Rect(left, top, right, bottom));
 }
 
 RegionHandle HeadlessPlatform::CreateEllipticRgn(int left, int top, int right, int bottom) {
   return AddRegion("CreateEllipticRgn", Args({Str(left), Str(top), Str(right), Str(bottom)}),
-                   headless::RegionModel::Ellipse(left, top, right, bottom));
+                   regions::RegionModel::Ellipse(left, top, right, bottom));
 }
 
 RegionHandle HeadlessPlatform::CreateRoundRectRgn(int left, int top, int right, int bottom,
@@ -283,22 +283,22 @@ RegionHandle HeadlessPlatform::CreateRoundRectRgn(int left, int top, int right, 
   return AddRegion(
       "CreateRoundRectRgn",
       Args({Str(left), Str(top), Str(right), Str(bottom), Str(ellipse_w), Str(ellipse_h)}),
-      headless::RegionModel::RoundRect(left, top, right, bottom, ellipse_w, ellipse_h));
+      regions::RegionModel::RoundRect(left, top, right, bottom, ellipse_w, ellipse_h));
 }
 
 int HeadlessPlatform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2,
                                  int mode) {
   Record("CombineRgn(" + Args({RegionName(dest), RegionName(src1), RegionName(src2), Str(mode)}) +
          ")");
-  if (fail_region_calls_ || (mode != kRgnCopy && mode != kRgnOr)) return headless::kRegionError;
+  if (fail_region_calls_ || (mode != kRgnCopy && mode != kRgnOr)) return regions::kRegionError;
   NativeRegionTag* to = Usable(dest);
   NativeRegionTag* first = Usable(src1);
   NativeRegionTag* second = mode == kRgnOr ? Usable(src2) : nullptr;  // COPY ignores it
-  if (!to || !first || (mode == kRgnOr && !second)) return headless::kRegionError;
+  if (!to || !first || (mode == kRgnOr && !second)) return regions::kRegionError;
   for (const NativeRegionTag* region : {to, first, second}) {
     if (region && region->window) ++uses_of_owned_;
   }
-  headless::RegionModel result = first->model;
+  regions::RegionModel result = first->model;
   if (second) result.Unite(second->model);
   to->model = std::move(result);
   return to->model.Type();

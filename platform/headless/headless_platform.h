@@ -41,8 +41,8 @@
 #include <vector>
 
 #include "platform/headless/recording_canvas.h"
-#include "platform/headless/region_model.h"
 #include "platform/platform.h"
+#include "platform/regions/region_model.h"
 
 namespace amorix {
 namespace headless {
@@ -175,7 +175,7 @@ class HeadlessPlatform final : public Platform {
   int deletes_of_owned_regions() const { return deletes_of_owned_; }
   int uses_of_owned_regions() const { return uses_of_owned_; }  // any other call on one
   int uses_of_freed_regions() const { return uses_of_freed_; }
-  const headless::RegionModel* Region(RegionHandle r) const;  // null when null or freed
+  const regions::RegionModel* Region(RegionHandle r) const;  // null when null or freed
   std::string RegionName(RegionHandle r) const;
 
   // Edits.
@@ -209,7 +209,7 @@ class HeadlessPlatform final : public Platform {
   NativeWindowTag* Live(WindowHandle w) const;
   NativeEditTag* Live(EditHandle e) const;
   NativeRegionTag* Usable(RegionHandle r);  // counts the use of a freed or owned region
-  RegionHandle AddRegion(const char* call, std::string args, headless::RegionModel model);
+  RegionHandle AddRegion(const char* call, std::string args, regions::RegionModel model);
   void FreeRegion(NativeRegionTag* region);
   void Record(std::string line) { log_.push_back(std::move(line)); }
   std::string Name(WindowHandle w) const;

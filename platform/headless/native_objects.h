@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/region_model.h"
+#include "platform/regions/region_model.h"
 
 struct amorix::NativeWindowTag {
   const HeadlessPlatform* owner = nullptr;
@@ -27,7 +27,7 @@ struct amorix::NativeRegionTag {
   int number = 0;  // its name is R<number>
   bool alive = true;
   NativeWindowTag* window = nullptr;  // the window that owns it since SetWindowRgn
-  headless::RegionModel model;
+  regions::RegionModel model;
 };
 
 namespace amorix::headless {

@@ -73,6 +73,15 @@ static char* NameOf(Window w) {
   return NULL;
 }
 
+// A window may be gone by the time it is looked at (GTK makes and drops short-lived ones): such
+// a window simply has no name.
+static int IgnoreGoneWindows(Display* d, XErrorEvent* e) {
+  (void)d;
+  if (e->error_code == BadWindow) return 0;
+  fprintf(stderr, "map_wait: X error %d\n", e->error_code);
+  exit(2);
+}
+
 static int Named(Window w, const char* name) {
   char* actual = NameOf(w);
   int same = actual && strcmp(actual, name) == 0;
@@ -163,6 +172,7 @@ int main(int argc, char** argv) {
   if (i + 1 >= argc) Fail("no command");
   display = XOpenDisplay(NULL);
   if (!display) Fail("no X display");
+  XSetErrorHandler(IgnoreGoneWindows);
   XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
   XSync(display, False);
 

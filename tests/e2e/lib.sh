@@ -1,13 +1,23 @@
 # Shared by run.sh (the end-to-end checks) and demo.sh (the picture tour): the real program
-# started under wine on the current X display, its windows found by caption, the mouse and the
-# keyboard driven with xdotool, and the screen read back with ImageMagick. Positions inside a
-# window are given in twips, as the windows are laid out (15 twips make one pixel), or in pixels
-# from the window's top-left corner. Every wait is bounded; only what was started here is stopped,
-# by its PID. No window manager runs, so wine places and moves the windows itself.
+# started on the current X display, its windows found by caption, the mouse and the keyboard
+# driven with xdotool, and the screen read back with ImageMagick. Positions inside a window are
+# given in twips, as the windows are laid out (15 twips make one pixel), or in pixels from the
+# window's top-left corner. Every wait is bounded; only what was started here is stopped, by its
+# PID. No window manager runs, so the program places and moves its windows itself.
+#
+# AMORIX_BACKEND picks the program: "wine" (the default), the Windows executable under wine in a
+# private prefix, or "gtk", the native Linux build, with a private home. Links go to a stand-in
+# browser either way, which writes each address it is given to $E2E_WORK/links.
 # shellcheck shell=bash
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-AMORIX_EXE=$(realpath -m "${AMORIX_EXE:-$E2E_ROOT/build/windows/Quillon Amorix.exe}")
+AMORIX_BACKEND=${AMORIX_BACKEND:-wine}
+case $AMORIX_BACKEND in
+  wine) E2E_DEFAULT_EXE="$E2E_ROOT/build/windows/Quillon Amorix.exe" ;;
+  gtk) E2E_DEFAULT_EXE="$E2E_ROOT/build/linux/amorix" ;;
+  *) echo "AMORIX_BACKEND is wine or gtk, not '$AMORIX_BACKEND'" >&2 && exit 2 ;;
+esac
+AMORIX_EXE=$(realpath -m "${AMORIX_EXE:-$E2E_DEFAULT_EXE}")
 E2E_PREFIX=$(realpath -m "${AMORIX_E2E_PREFIX:-$E2E_ROOT/build/e2e/wineprefix}")
 # The desktop is painted this colour, which no window's picture uses, so that whatever an outline
 # cuts away shows as it in a screenshot.
@@ -20,27 +30,54 @@ e2e_own_display() {
   exec "$E2E_ROOT/scripts/with-xvfb.sh" env AMORIX_E2E_OWN_DISPLAY=1 "$0" "$@"
 }
 
-# Makes the wine prefix ready and starts wine's server, kept alive between the program's runs so
-# that each start is quick. e2e_teardown stops it again.
+# Makes the stand-in browser and, for wine, the prefix ready and starts wine's server, kept alive
+# between the program's runs so that each start is quick. e2e_teardown stops it again.
 e2e_setup() {
-  [ -f "$AMORIX_EXE" ] || { echo "no program at $AMORIX_EXE: run 'make build-windows' first" >&2; return 1; }
+  [ -f "$AMORIX_EXE" ] || { echo "no program at $AMORIX_EXE: build it first" >&2; return 1; }
   E2E_WORK=$(mktemp -d)
   local w=$E2E_WORK
   convert -size 8x8 "xc:rgb($DESKTOP_RGB)" "$w/desktop.png"
+  e2e_browser
+  AMX_PID= WINESERVER_PID=
+  [ "$AMORIX_BACKEND" = wine ] || return 0
   "$E2E_ROOT/scripts/wine-prefix.sh" "$E2E_PREFIX"
   export WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  WINESERVER_PID=
   if ! wineserver -k0 2>/dev/null; then # no server of this prefix runs yet: start ours
-    wineserver -f -p </dev/null >>"$w/wine.log" 2>&1 &
+    wineserver -f -p </dev/null >>"$w/program.log" 2>&1 &
     WINESERVER_PID=$!
   fi
-  AMX_PID=
+}
+
+# The stand-in browser: `xdg-open` first on the PATH (wine's browser calls it) and the default
+# handler of web addresses in a private home (GLib asks it). It records the address it is given.
+e2e_browser() {
+  local w=$E2E_WORK
+  mkdir -p "$w/bin" "$w/home/.config" "$w/home/.local/share/applications"
+  printf '#!/bin/sh\necho "$1" >>"%s/links"\n' "$w" >"$w/bin/xdg-open"
+  chmod +x "$w/bin/xdg-open"
+  printf '[Desktop Entry]\nType=Application\nName=Stand-in browser\nExec=%s %%u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n' \
+    "$w/bin/xdg-open" >"$w/home/.local/share/applications/stand-in-browser.desktop"
+  printf '[Default Applications]\nx-scheme-handler/http=stand-in-browser.desktop\nx-scheme-handler/https=stand-in-browser.desktop\n' \
+    >"$w/home/.config/mimeapps.list"
+  export PATH="$w/bin:$PATH"
+  if [ "$AMORIX_BACKEND" = gtk ]; then
+    # A home of its own: no settings, themes or session bus of the user's reach the program.
+    export HOME=$w/home XDG_CONFIG_HOME=$w/home/.config XDG_DATA_HOME=$w/home/.local/share
+    export XDG_DATA_DIRS=/usr/share XDG_CACHE_HOME=$w/home/.cache GSETTINGS_BACKEND=memory
+    export NO_AT_BRIDGE=1 GTK_THEME=Adwaita
+    unset DBUS_SESSION_BUS_ADDRESS GTK_MODULES
+  fi
+}
+
+# The addresses the stand-in browser was given, one a line.
+links_opened() {
+  cat "$E2E_WORK/links" 2>/dev/null || true
 }
 
 e2e_teardown() {
   amx_kill
   # Every wine process of our own prefix (services, explorer) goes with its server.
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ "$AMORIX_BACKEND" = wine ] && [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "${WINESERVER_PID:-}" ]; then
     stop_pid "$WINESERVER_PID"
     WINESERVER_PID=
@@ -65,12 +102,16 @@ stop_pid() {
 # --- the program ------------------------------------------------------------------------------
 
 amx_start() {
-  wine "$AMORIX_EXE" </dev/null >>"$E2E_WORK/wine.log" 2>&1 &
+  if [ "$AMORIX_BACKEND" = wine ]; then
+    wine "$AMORIX_EXE" </dev/null >>"$E2E_WORK/program.log" 2>&1 &
+  else
+    "$AMORIX_EXE" </dev/null >>"$E2E_WORK/program.log" 2>&1 &
+  fi
   AMX_PID=$!
 }
 
 # Paints the desktop in DESKTOP_RGB. Wine blackens it when a program's first window comes up, so
-# this follows that window.
+# this follows that window (for either program, to keep their steps alike).
 paint_desktop() {
   timeout 10 display -window root "$E2E_WORK/desktop.png" >/dev/null 2>&1 || true
 }
@@ -191,7 +232,8 @@ press() {
 
 # Drags window ID by DX DY with mouse BUTTON, pressed at pixel X Y of the window. Wine's own move
 # loop (no window manager runs) ends on the left button's release only; after a drag with another
-# button, Return ends it where the window stands (Escape would put the window back).
+# button, Return ends it where the window stands (Escape would put the window back). GTK's move
+# ends on the release of the button that started it.
 drag_window() {
   local id=$1 button=$2 x=$3 y=$4 dx=$5 dy=$6 i steps=5
   point_at "$id" "$x" "$y" || return 1
@@ -204,7 +246,7 @@ drag_window() {
   done
   xdotool mouseup "$button"
   sleep 0.2
-  if [ "$button" != 1 ]; then press Return; fi
+  if [ "$button" != 1 ] && [ "$AMORIX_BACKEND" = wine ]; then press Return; fi
 }
 
 # --- the screen -------------------------------------------------------------------------------

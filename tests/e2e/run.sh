@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The end-to-end suite: the real program under wine on a virtual display of its own, driven with
-# the mouse and the keyboard as a person would, and judged by what is on the screen: which
-# windows are mapped, where they stand, their outlines, and their pixels. One line per check, then
+# The end-to-end suite: the real program on a virtual display of its own, driven with the mouse
+# and the keyboard as a person would, and judged by what is on the screen: which windows are
+# mapped, where they stand, their outlines, and their pixels. One line per check, then
 # "N passed, M failed"; the exit status is 1 when a check failed. A failed check keeps its
-# screenshot in build/e2e/failures/.
-# Usage: tests/e2e/run.sh        (AMORIX_EXE=other.exe tests/e2e/run.sh tests another build)
+# screenshot in build/e2e/failures-BACKEND/.
+# Usage: tests/e2e/run.sh                       the Windows program under wine
+#        AMORIX_BACKEND=gtk tests/e2e/run.sh    the native Linux program
+#        (AMORIX_EXE=other tests/e2e/run.sh tests another build)
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_own_display "$@"
@@ -13,7 +15,7 @@ e2e_own_display "$@"
 
 PASSED=0 FAILED=0 SUITE_START=$(now)
 BUDGET=270 # seconds; past it the remaining checks fail at once, so the suite ends in time
-FAILURES=$E2E_ROOT/build/e2e/failures
+FAILURES=$E2E_ROOT/build/e2e/failures-$AMORIX_BACKEND
 rm -rf "$FAILURES"
 
 # check DESCRIPTION COMMAND [ARGS...]: COMMAND prints why when it fails.
@@ -168,6 +170,7 @@ CREDIT_CLOSE=(6120 30 255 375)
 TERMS_CLOSE=(6120 0 255 375)
 HELP_CLOSE=(6120 45 255 375)
 HELP_PANEL=(300 1800 150 150)
+HELP_HOME_LINK=(2640 2600 1215 255) # Label5
 FORMATION_CLOSE=(2280 3360 255 255)
 CONFIRM_NO=(960 480 495 255)
 CONFIRM_YES=(1920 480 615 255)
@@ -241,20 +244,20 @@ menu_round_trip() {
 # --- setting up -------------------------------------------------------------------------------
 
 finish() {
-  if [ "$FAILED" -gt 0 ] && [ -f "${E2E_WORK:-}/wine.log" ]; then
-    mkdir -p "$FAILURES" && cp "$E2E_WORK/wine.log" "$FAILURES/"
+  if [ "$FAILED" -gt 0 ] && [ -f "${E2E_WORK:-}/program.log" ]; then
+    mkdir -p "$FAILURES" && cp "$E2E_WORK/program.log" "$FAILURES/"
   fi
   e2e_teardown
   trap - EXIT
   echo "suite time: $(elapsed "$SUITE_START" "$(now)") s"
-  echo "$PASSED passed, $FAILED failed"
+  echo "$AMORIX_BACKEND: $PASSED passed, $FAILED failed"
   [ "$FAILED" -eq 0 ]
   exit
 }
 
 trap 'e2e_teardown' EXIT
 if ! e2e_setup; then
-  echo "FAIL: setting up the program under wine"
+  echo "FAIL: setting up the program ($AMORIX_BACKEND)"
   FAILED=1
   finish
 fi
@@ -399,9 +402,16 @@ menu_round_trip CREDIT Credit 448 270 431 257 CREDIT_CLOSE MAIN_CREDIT
 menu_round_trip TERMS Terms 443 276 429 257 TERMS_CLOSE MAIN_TERMS
 menu_round_trip HELP Help 435 268 427 258 HELP_CLOSE MAIN_HELP
 
-# The help window's two codes, typed into its hidden code box.
+# A link label hands its address to the browser; the help window stays.
 click_on "$main" "${MAIN_HELP[@]}"
 help=$(win_wait Help 10)
+click_on "$help" "${HELP_HOME_LINK[@]}"
+for _ in $(seq 50); do [ -n "$(links_opened)" ] && break; sleep 0.1; done
+check "a link of the help window opens its address in the browser, the window staying" \
+  eval '[ "$(links_opened)" = https://www.quillon.example.com/ ] && is_mapped Help "$(win_find Help)" ||
+    { echo "the browser was given: $(links_opened | tr "\n" " ")"; false; }'
+
+# The help window's two codes, typed into its hidden code box.
 type_text 730481
 formation=$(win_wait 'SW. Formation' 10)
 note "$formation"

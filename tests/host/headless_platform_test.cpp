@@ -17,7 +17,7 @@ namespace {
 
 using headless::DrawOp;
 using headless::Hit;
-using headless::RegionModel;
+using regions::RegionModel;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -109,28 +109,28 @@ TEST(RegionModelTest, ShapesHoldThePixelsWhoseCentresLieInside) {
 }
 
 TEST(RegionModelTest, UnionsAreTypedAsGdiTypesThem) {
-  EXPECT_EQ(RegionModel().Type(), headless::kNullRegion);
-  EXPECT_EQ(RegionModel::Rect(0, 0, 0, 0).Type(), headless::kNullRegion);
+  EXPECT_EQ(RegionModel().Type(), regions::kNullRegion);
+  EXPECT_EQ(RegionModel::Rect(0, 0, 0, 0).Type(), regions::kNullRegion);
   EXPECT_EQ(RegionModel().BoundingBox(), PixelRect{});
-  EXPECT_EQ(RegionModel::Ellipse(0, 0, 10, 10).Type(), headless::kComplexRegion);
+  EXPECT_EQ(RegionModel::Ellipse(0, 0, 10, 10).Type(), regions::kComplexRegion);
 
   RegionModel region = RegionModel::Rect(0, 0, 10, 10);
   region.Unite(RegionModel::Ellipse(0, 0, 10, 10));  // lies inside: still one rectangle
-  EXPECT_EQ(region.Type(), headless::kSimpleRegion);
+  EXPECT_EQ(region.Type(), regions::kSimpleRegion);
   region.Unite(RegionModel::Rect(10, 0, 20, 10));  // touching: a wider rectangle
-  EXPECT_EQ(region.Type(), headless::kSimpleRegion);
+  EXPECT_EQ(region.Type(), regions::kSimpleRegion);
   EXPECT_EQ(region.BoundingBox(), (PixelRect{0, 0, 20, 10}));
   region.Unite(region);
   EXPECT_EQ(region.shapes().size(), 3u);
 
   RegionModel overlapping = RegionModel::Rect(0, 0, 10, 10);
   overlapping.Unite(RegionModel::Rect(5, 5, 15, 15));
-  EXPECT_EQ(overlapping.Type(), headless::kComplexRegion);
+  EXPECT_EQ(overlapping.Type(), regions::kComplexRegion);
   EXPECT_TRUE(overlapping.Contains(12, 12));
   EXPECT_FALSE(overlapping.Contains(12, 2));
   RegionModel apart = RegionModel::Rect(0, 0, 10, 10);
   apart.Unite(RegionModel::Rect(0, 11, 10, 20));  // a gap of one row
-  EXPECT_EQ(apart.Type(), headless::kComplexRegion);
+  EXPECT_EQ(apart.Type(), regions::kComplexRegion);
 }
 
 TEST_F(HeadlessPlatformTest, RegionCallsAreLoggedAndOwnershipPassesToTheWindow) {
@@ -140,9 +140,9 @@ TEST_F(HeadlessPlatformTest, RegionCallsAreLoggedAndOwnershipPassesToTheWindow) 
   const RegionHandle scratch = platform.CreateRectRgn(0, 0, 0, 0);
   const RegionHandle shape = platform.CreateRoundRectRgn(0, 0, 600, 342, 28, 28);
   EXPECT_EQ(platform.CombineRgn(scratch, outline, outline, Platform::kRgnCopy),
-            headless::kNullRegion);
+            regions::kNullRegion);
   EXPECT_EQ(platform.CombineRgn(outline, scratch, shape, Platform::kRgnOr),
-            headless::kComplexRegion);
+            regions::kComplexRegion);
   EXPECT_EQ(platform.DeleteObject(shape), 1);
   EXPECT_EQ(platform.DeleteObject(scratch), 1);
   EXPECT_EQ(platform.LiveRegions(), 1);
@@ -173,7 +173,7 @@ TEST_F(HeadlessPlatformTest, NullFreedAndFailingRegionsGiveErrorsAndChangeNothin
   EXPECT_EQ(platform.CombineRgn(nullptr, r, r, Platform::kRgnCopy), 0);
   EXPECT_EQ(platform.CombineRgn(r, nullptr, r, Platform::kRgnOr), 0);
   EXPECT_EQ(platform.CombineRgn(r, r, nullptr, Platform::kRgnOr), 0);
-  EXPECT_EQ(platform.CombineRgn(r, r, nullptr, Platform::kRgnCopy), headless::kSimpleRegion);
+  EXPECT_EQ(platform.CombineRgn(r, r, nullptr, Platform::kRgnCopy), regions::kSimpleRegion);
   EXPECT_EQ(platform.CombineRgn(r, r, r, 1), 0);  // RGN_AND is not modelled
   EXPECT_EQ(platform.DeleteObject(nullptr), 0);
   EXPECT_EQ(platform.Region(r)->ToString(), "Rect(0,0,10,10)");

@@ -102,7 +102,7 @@ TEST_F(OutlineTest, ShapesAreUnitedInAnyOrder) {
   const BorderShapeDef b = Shape(0, {750, 750, 1500, 1500}, 1);
   const std::string forward = Outline({a, b});
   EXPECT_EQ(forward, "Rect(0,0,100,100) + Rect(50,50,150,150)");
-  const headless::RegionModel* region = platform.Region(form.outline);
+  const regions::RegionModel* region = platform.Region(form.outline);
   EXPECT_TRUE(region->Contains(75, 75));
   EXPECT_TRUE(region->Contains(140, 140));
   EXPECT_FALSE(region->Contains(140, 10));

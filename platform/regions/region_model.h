@@ -1,5 +1,6 @@
 #pragma once
-// The regions of the headless platform: what GDI's region calls would make, as a set of pixels.
+// What GDI's region calls make, as a set of pixels: the regions of the headless platform, and
+// the outlines the GTK platform turns into window shapes.
 //
 // A region is a union of shapes, each a box [left, right) x [top, bottom) with rounded corners:
 // a rectangle has no corner, an ellipse has a corner as large as the box, and a rounded rectangle
@@ -14,7 +15,7 @@
 
 #include "platform/platform.h"
 
-namespace amorix::headless {
+namespace amorix::regions {
 
 inline constexpr int kRegionError = 0;
 inline constexpr int kNullRegion = 1;
@@ -61,4 +62,4 @@ class RegionModel {
   std::vector<RegionShape> shapes_;
 };
 
-}  // namespace amorix::headless
+}  // namespace amorix::regions

@@ -1,4 +1,4 @@
-#include "platform/headless/region_model.h"
+#include "platform/regions/region_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-namespace amorix::headless {
+namespace amorix::regions {
 namespace {
 
 using Int = std::int64_t;
@@ -217,4 +217,4 @@ std::string RegionModel::ToString() const {
   return text;
 }
 
-}  // namespace amorix::headless
+}  // namespace amorix::regions

@@ -1,0 +1,51 @@
+# The native Linux program: the behaviour on the GTK 3 platform, one binary with its pictures and
+# icons embedded as a GResource (the same files the Windows resource script embeds).
+enable_language(C)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0 fontconfig cairo-ft freetype2)
+find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+
+set(AMORIX_GRESOURCE_XML ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.gresource.xml)
+set(AMORIX_GRESOURCE_C ${CMAKE_CURRENT_BINARY_DIR}/amorix_resources.c)
+execute_process(
+  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-dependencies
+          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources ${AMORIX_GRESOURCE_XML}
+  OUTPUT_VARIABLE AMORIX_GRESOURCE_FILES OUTPUT_STRIP_TRAILING_WHITESPACE)
+string(REPLACE "\n" ";" AMORIX_GRESOURCE_FILES "${AMORIX_GRESOURCE_FILES}")
+add_custom_command(
+  OUTPUT ${AMORIX_GRESOURCE_C}
+  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --c-name amorix
+          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources --target=${AMORIX_GRESOURCE_C}
+          ${AMORIX_GRESOURCE_XML}
+  DEPENDS ${AMORIX_GRESOURCE_XML} ${AMORIX_GRESOURCE_FILES})
+
+file(GLOB AMORIX_GTK_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp)
+list(FILTER AMORIX_GTK_SOURCES EXCLUDE REGEX "gtk_main\\.cpp$")
+add_library(amorix_gtk STATIC ${AMORIX_GTK_SOURCES})
+target_link_libraries(amorix_gtk PUBLIC amorix_core amorix_regions PkgConfig::GTK3)
+amorix_warnings(amorix_gtk)
+
+add_executable(amorix platform/gtk/gtk_main.cpp ${AMORIX_GRESOURCE_C})
+target_link_libraries(amorix PRIVATE amorix_gtk)
+set_target_properties(amorix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+amorix_warnings(amorix)
+target_link_options(amorix PRIVATE $<$<CONFIG:Release>:-s>)  # a release carries no symbols
+# The generated resource file is not ours: no warnings as errors for it.
+set_source_files_properties(${AMORIX_GRESOURCE_C} PROPERTIES COMPILE_OPTIONS "-w")
+
+# For `make install`: the program's icon as the PNG that desktops look up in the hicolor theme.
+find_program(AMORIX_CONVERT convert REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/amorix.png
+  COMMAND ${AMORIX_CONVERT} ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico
+          PNG32:${CMAKE_BINARY_DIR}/amorix.png
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico)
+add_custom_target(amorix_icon ALL DEPENDS ${CMAKE_BINARY_DIR}/amorix.png)
+
+# The native benchmark's yardstick, a bare GTK window built as the program is.
+add_executable(amorix_bare_gtk_window tests/bench/bare_gtk_window.cpp)
+target_link_libraries(amorix_bare_gtk_window PRIVATE PkgConfig::GTK3)
+set_target_properties(amorix_bare_gtk_window PROPERTIES
+  OUTPUT_NAME bare_gtk_window RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+target_link_options(amorix_bare_gtk_window PRIVATE $<$<CONFIG:Release>:-s>)
+amorix_warnings(amorix_bare_gtk_window)

@@ -1,0 +1,224 @@
+#include "platform/gtk/gtk_canvas.h"
+
+#include <cairo-ft.h>
+#include <gdk/gdk.h>
+#include <pango/pangocairo.h>
+// after the FreeType headers cairo-ft.h brings
+#include FT_TRUETYPE_TABLES_H
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/gtk/gtk_platform.h"
+#include "resources/resource_ids.h"
+
+namespace amorix::gtk {
+
+namespace {
+
+constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
+
+// The classic scheme's system colours, by index.
+constexpr std::array<Rgb8, 31> kSystemColors{{
+    {212, 208, 200}, {58, 110, 165},  {10, 36, 106},   {128, 128, 128}, {212, 208, 200},
+    {255, 255, 255}, {0, 0, 0},       {0, 0, 0},       {0, 0, 0},       {255, 255, 255},
+    {212, 208, 200}, {212, 208, 200}, {128, 128, 128}, {10, 36, 106},   {255, 255, 255},
+    {212, 208, 200}, {128, 128, 128}, {128, 128, 128}, {0, 0, 0},       {212, 208, 200},
+    {255, 255, 255}, {64, 64, 64},    {212, 208, 200}, {0, 0, 0},       {255, 255, 225},
+    {181, 181, 181}, {0, 0, 200},     {166, 202, 240}, {192, 192, 192}, {10, 36, 106},
+    {212, 208, 200},
+}};
+
+const char* ResourcePath(ResourceId id) {
+  switch (id) {
+    case IDI_PROGRAM:
+      return "/amorix/amorix.ico";
+    case IDI_TERMS:
+      return "/amorix/terms.ico";
+    case IDP_FORM1:
+      return "/amorix/form1_main.jpg";
+    case IDP_FORM2:
+      return "/amorix/form2_reminder.jpg";
+    case IDP_FORM3:
+      return "/amorix/form3_credit.jpg";
+    case IDP_FORM4:
+      return "/amorix/form4_help.jpg";
+    case IDP_FORM5:
+      return "/amorix/form5_splash.jpg";
+    case IDP_FORM6:
+      return "/amorix/form6_formation.jpg";
+    case IDP_FORM7:
+      return "/amorix/form7_confirmation.jpg";
+    case IDP_FORM8:
+      return "/amorix/form8_terms.jpg";
+    default:
+      return nullptr;
+  }
+}
+
+void SetColor(cairo_t* cr, Color c) {
+  const Rgb8 rgb = Resolve(c);
+  cairo_set_source_rgb(cr, rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0);
+}
+
+}  // namespace
+
+Rgb8 Resolve(Color color) {
+  if (color & kSystemColorFlag) {
+    const std::size_t index = color & 0xFFu;
+    return index < kSystemColors.size() ? kSystemColors[index] : Rgb8{};
+  }
+  return {static_cast<unsigned char>(color & 0xFF), static_cast<unsigned char>((color >> 8) & 0xFF),
+          static_cast<unsigned char>((color >> 16) & 0xFF)};
+}
+
+int PixelsForPoints(float points, int pixels_per_inch) {
+  // Hundredths of a point keep 8.25 exact; halves round away from zero, as the system's MulDiv.
+  const long long product = std::llround(points * 100.0f) * pixels_per_inch;
+  return static_cast<int>((product + (product >= 0 ? 3600 : -3600)) / 7200);
+}
+
+int ScreenPixelsPerInch() {
+  GdkScreen* screen = gdk_screen_get_default();
+  const double dpi = screen ? gdk_screen_get_resolution(screen) : -1;
+  return dpi > 0 ? static_cast<int>(std::lround(dpi)) : 96;
+}
+
+Pictures::~Pictures() {
+  for (auto& [id, pixbuf] : pixbufs_) {
+    if (pixbuf) g_object_unref(pixbuf);
+  }
+}
+
+GdkPixbuf* Pictures::Get(ResourceId id) {
+  auto found = pixbufs_.find(id);
+  if (found != pixbufs_.end()) return found->second;
+  const char* path = ResourcePath(id);
+  GdkPixbuf* pixbuf = path ? gdk_pixbuf_new_from_resource(path, nullptr) : nullptr;
+  pixbufs_.emplace(id, pixbuf);
+  return pixbuf;
+}
+
+Fonts::~Fonts() {
+  for (auto& [key, font] : fonts_) pango_font_description_free(font);
+}
+
+const PangoFontDescription* Fonts::Get(const FontSpec& font) {
+  Key key{std::u16string(font.face), font.points, font.bold, font.italic};
+  auto found = fonts_.find(key);
+  if (found != fonts_.end()) return found->second;
+  PangoFontDescription* made = pango_font_description_new();
+  pango_font_description_set_family(made,
+                                    Utf8(font.face.empty() ? kDefaultFace : font.face).c_str());
+  pango_font_description_set_absolute_size(
+      made, PixelsForPoints(font.points, ScreenPixelsPerInch()) * PANGO_SCALE);
+  pango_font_description_set_weight(made, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_style(made, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  fonts_.emplace(std::move(key), made);
+  return made;
+}
+
+Fonts::LineMetrics Fonts::Metrics(const FontSpec& font, PangoContext* context) {
+  Key key{std::u16string(font.face), font.points, font.bold, font.italic};
+  if (auto found = metrics_.find(key); found != metrics_.end()) return found->second;
+  LineMetrics metrics;
+  PangoFont* loaded = pango_context_load_font(context, Get(font));
+  cairo_scaled_font_t* scaled =
+      loaded ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded)) : nullptr;
+  FT_Face face = scaled ? cairo_ft_scaled_font_lock_face(scaled) : nullptr;
+  if (face) {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && face->units_per_EM > 0) {
+      const double scale = PixelsForPoints(font.points, ScreenPixelsPerInch()) /
+                           static_cast<double>(face->units_per_EM);
+      metrics.ascent = static_cast<int>(std::lround(os2->usWinAscent * scale));
+      metrics.height = metrics.ascent + static_cast<int>(std::lround(os2->usWinDescent * scale));
+    }
+    cairo_ft_scaled_font_unlock_face(scaled);
+  }
+  if (loaded) g_object_unref(loaded);
+  metrics_.emplace(std::move(key), metrics);
+  return metrics;
+}
+
+std::string Fonts::Css(const FontSpec& font) {
+  std::string face = Utf8(font.face.empty() ? kDefaultFace : font.face);
+  std::erase(face, '"');
+  return "font-family: \"" + face +
+         "\"; font-size: " + std::to_string(PixelsForPoints(font.points, ScreenPixelsPerInch())) +
+         "px; font-weight: " + (font.bold ? "bold" : "normal") +
+         "; font-style: " + (font.italic ? "italic" : "normal") + ";";
+}
+
+void GtkCanvas::FillRect(const PixelRect& r, Color c) {
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  SetColor(cr_, c);
+  cairo_rectangle(cr_, r.left, r.top, r.Width(), r.Height());
+  cairo_fill(cr_);
+}
+
+void GtkCanvas::FrameRect(const PixelRect& r, Color c, int width) {
+  if (width <= 0) return;
+  // The pen's path runs through the first and the last pixel of each side.
+  const int before = width / 2;
+  const PixelRect outer{r.left - before, r.top - before, r.right - 1 - before + width,
+                        r.bottom - 1 - before + width};
+  const PixelRect inner{outer.left + width, outer.top + width, outer.right - width,
+                        outer.bottom - width};
+  if (inner.Width() <= 0 || inner.Height() <= 0) {
+    FillRect(outer, c);
+    return;
+  }
+  FillRect({outer.left, outer.top, outer.right, inner.top}, c);
+  FillRect({outer.left, inner.bottom, outer.right, outer.bottom}, c);
+  FillRect({outer.left, inner.top, inner.left, inner.bottom}, c);
+  FillRect({inner.right, inner.top, outer.right, inner.bottom}, c);
+}
+
+void GtkCanvas::DrawPicture(ResourceId picture, int x, int y) {
+  GdkPixbuf* pixbuf = pictures_.Get(picture);
+  if (!pixbuf) return;
+  gdk_cairo_set_source_pixbuf(cr_, pixbuf, x, y);
+  cairo_rectangle(cr_, x, y, gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+  cairo_fill(cr_);
+}
+
+void GtkCanvas::PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,
+                          Color color, Align align) {
+  const bool overlaps = r.left < dirty_.right && dirty_.left < r.right && r.top < dirty_.bottom &&
+                        dirty_.top < r.bottom;
+  if (text.empty() || !overlaps || r.Width() <= 0 || r.Height() <= 0) return;
+  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  const std::string utf8 = Utf8(text);
+  pango_layout_set_text(layout, utf8.c_str(), static_cast<int>(utf8.size()));
+  pango_layout_set_font_description(layout, fonts_.Get(font));
+  if (font.underline) {
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+  }
+  pango_layout_set_width(layout, r.Width() * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+  pango_layout_set_alignment(layout,
+                             align == Align::kCenter ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
+  int top = r.top;
+  if (const Fonts::LineMetrics metrics = fonts_.Metrics(font, pango_layout_get_context(layout));
+      metrics.height > 0) {
+    PangoRectangle line;
+    pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(layout, 0), nullptr, &line);
+    pango_layout_set_spacing(layout, (metrics.height - line.height) * PANGO_SCALE);
+    top += metrics.ascent - pango_layout_get_baseline(layout) / PANGO_SCALE;
+  }
+  cairo_save(cr_);
+  cairo_rectangle(cr_, r.left, r.top, r.Width(), r.Height());
+  cairo_clip(cr_);
+  SetColor(cr_, color);
+  cairo_move_to(cr_, r.left, top);
+  pango_cairo_show_layout(cr_, layout);
+  cairo_restore(cr_);
+  g_object_unref(layout);
+}
+
+}  // namespace amorix::gtk

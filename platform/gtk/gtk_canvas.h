@@ -1,0 +1,84 @@
+#pragma once
+// Painting a form with cairo and Pango, and what painting needs kept: the pictures and icons,
+// decoded once by gdk-pixbuf from the resources embedded in the program, and the fonts, made
+// once per face, size and style. Colours, system colours included, resolve as on Windows with
+// its classic scheme; a font's size in points becomes pixels as the system's conversion rounds.
+// Text stands as the system's text does: its first baseline the font's Windows ascent below the
+// top, its lines the Windows ascent plus descent apart (Pango's own metrics may differ).
+
+#include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <pango/pango.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "platform/platform.h"
+
+namespace amorix::gtk {
+
+struct Rgb8 {
+  unsigned char r = 0, g = 0, b = 0;
+};
+Rgb8 Resolve(Color color);
+
+// The em height in pixels of a font of `points` on a screen of `pixels_per_inch`.
+int PixelsForPoints(float points, int pixels_per_inch);
+int ScreenPixelsPerInch();
+
+class Pictures {
+ public:
+  Pictures() = default;
+  ~Pictures();
+  Pictures(const Pictures&) = delete;
+  Pictures& operator=(const Pictures&) = delete;
+  GdkPixbuf* Get(ResourceId id);  // null when there is no such resource; owned here
+
+ private:
+  std::map<ResourceId, GdkPixbuf*> pixbufs_;
+};
+
+class Fonts {
+ public:
+  Fonts() = default;
+  ~Fonts();
+  Fonts(const Fonts&) = delete;
+  Fonts& operator=(const Fonts&) = delete;
+  const PangoFontDescription* Get(const FontSpec& font);  // owned here
+  // Its ascent and line height in pixels as the system measures them (the OS/2 table's Windows
+  // metrics); zero when the font file has none.
+  struct LineMetrics {
+    int ascent = 0, height = 0;
+  };
+  LineMetrics Metrics(const FontSpec& font, PangoContext* context);
+  // The same font as a CSS declaration block for a text box.
+  std::string Css(const FontSpec& font);
+
+ private:
+  using Key = std::tuple<std::u16string, float, bool, bool>;
+  std::map<Key, PangoFontDescription*> fonts_;
+  std::map<Key, LineMetrics> metrics_;
+};
+
+class GtkCanvas final : public Canvas {
+ public:
+  GtkCanvas(cairo_t* cr, const PixelRect& dirty, Pictures& pictures, Fonts& fonts)
+      : cr_(cr), dirty_(dirty), pictures_(pictures), fonts_(fonts) {}
+
+  PixelRect Dirty() const override { return dirty_; }
+  void FillRect(const PixelRect& r, Color c) override;
+  void FrameRect(const PixelRect& r, Color c, int width) override;
+  void DrawPicture(ResourceId picture, int x, int y) override;
+  void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
+                 Align align) override;
+
+ private:
+  cairo_t* cr_;
+  PixelRect dirty_;
+  Pictures& pictures_;
+  Fonts& fonts_;
+};
+
+}  // namespace amorix::gtk

@@ -1,0 +1,83 @@
+#pragma once
+// The native side of one form window: the GtkWindow, the GtkLayout that paints it and takes its
+// mouse, its text boxes in creation (tab) order, its timers, its tooltips' areas, and the last
+// button press, which a drag starts from.
+//
+// A behaviour may destroy its own window from inside any event, which deletes this object; every
+// handler therefore calls into the behaviour last and never touches the object after it.
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace amorix {
+class GtkPlatform;
+}
+
+namespace amorix::gtk {
+
+class FormWindow {
+ public:
+  FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEvents& events);
+  ~FormWindow();
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  WindowHandle handle() { return reinterpret_cast<WindowHandle>(this); }
+  GtkWidget* window() const { return window_; }
+
+  void Show(bool visible);
+  void Invalidate(const PixelRect& r);
+  void SetPointer(MousePointer pointer);
+  void SetTooltip(int tool_id, const PixelRect& r, std::string text);
+  GtkWidget* CreateEdit(const EditSpec& params);
+  bool Owns(GtkWidget* edit) const;
+  void StartTimer(int timer_id, unsigned interval_ms);
+  void StopTimer(int timer_id);
+  void SetShape(const cairo_region_t* region);
+  bool BeginMoveDrag();
+
+ private:
+  struct Press {
+    guint button = 0;
+    int x_root = 0, y_root = 0;
+    guint32 time = 0;
+  };
+  struct Tool {
+    PixelRect rect;
+    std::string text;
+  };
+
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self);
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, FormWindow* self);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, FormWindow* self);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, FormWindow* self);
+  static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, FormWindow* self);
+  static gboolean OnFocusIn(GtkWidget* widget, GdkEvent* event, FormWindow* self);
+  static gboolean OnTooltip(GtkWidget* widget, int x, int y, gboolean keyboard, GtkTooltip* tooltip,
+                            FormWindow* self);
+  static void OnEditChanged(GtkEditable* edit, FormWindow* self);
+  static gboolean OnTimer(gpointer data);
+
+  bool OurEvent(GdkWindow* window) const;
+  GtkWidget* EditToFocus() const;
+
+  GtkPlatform& platform_;
+  WindowEvents& events_;
+  Color background_;
+  GtkWidget* window_;
+  GtkWidget* layout_;
+  std::vector<GtkWidget*> edits_;  // in creation order, which is the tab order
+  std::map<int, guint> timers_;
+  std::map<int, Tool> tools_;
+  MousePointer pointer_ = MousePointer::kDefault;
+  Press press_;
+  std::int64_t made_in_tick_;  // the timer tick the window was made in, until its first paint
+};
+
+}  // namespace amorix::gtk

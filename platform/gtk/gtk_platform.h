@@ -1,0 +1,91 @@
+#pragma once
+// The native Linux platform: Amorix's windows as GTK 3 windows. A form is an undecorated
+// top-level GtkWindow holding one GtkLayout, which paints the form with cairo and Pango, takes
+// its mouse, and clips its GtkEntry children to the client area as a Win32 window clips its
+// child edits. Regions are the shared region model until a window takes one; then they become a
+// cairo region for the window's X shape. The drag, which the behaviour asks for with the Win32
+// caption-press message, becomes a window-system move from the press that started it.
+//
+// Only the backend includes GTK; the behaviour sees platform.h alone.
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/gtk/gtk_canvas.h"
+#include "platform/platform.h"
+
+namespace amorix {
+
+namespace gtk {
+class FormWindow;
+
+std::string Utf8(std::u16string_view text);  // unpaired surrogates become U+FFFD
+std::u16string Utf16(const char* text);
+// The fonts the layouts name, mapped to metric-compatible free fonts; before any text is laid out.
+void LoadFontAliases();
+}  // namespace gtk
+
+class GtkPlatform final : public Platform {
+ public:
+  GtkPlatform();
+  ~GtkPlatform() override;
+  GtkPlatform(const GtkPlatform&) = delete;
+  GtkPlatform& operator=(const GtkPlatform&) = delete;
+
+  WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) override;
+  void ShowFormWindow(WindowHandle w, bool visible) override;
+  void DestroyFormWindow(WindowHandle w) override;
+  void Invalidate(WindowHandle w, const PixelRect& r) override;
+  void SetMousePointer(WindowHandle w, MousePointer p) override;
+  void SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
+                  std::u16string_view text) override;
+  void NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) override;
+
+  EditHandle CreateEdit(WindowHandle parent, const EditSpec& params) override;
+  std::u16string GetEditText(EditHandle e) override;
+  void SetEditText(EditHandle e, std::u16string_view text) override;
+  void SetEditVisible(EditHandle e, bool visible) override;
+  void FocusEdit(EditHandle e) override;
+
+  void StartTimer(WindowHandle w, int timer_id, unsigned interval_ms) override;
+  void StopTimer(WindowHandle w, int timer_id) override;
+
+  RegionHandle CreateRectRgn(int left, int top, int right, int bottom) override;
+  RegionHandle CreateEllipticRgn(int left, int top, int right, int bottom) override;
+  RegionHandle CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipse_w,
+                                  int ellipse_h) override;
+  int CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) override;
+  int DeleteObject(RegionHandle r) override;
+  int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
+
+  int ReleaseCapture() override;
+  std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
+                             std::intptr_t lparam) override;
+  std::intptr_t ShellExecuteA(WindowHandle w, const char* operation, const char* file,
+                              const char* parameters, const char* directory,
+                              int show_command) override;
+
+  TwipsPerPixel ScreenTwipsPerPixel() override;
+
+  void RunMessageLoop() override;
+  void Quit() override;
+  void Terminate() override;
+  void ReportFatal(std::u16string_view message) override;
+
+  gtk::Pictures& pictures() { return pictures_; }
+  gtk::Fonts& fonts() { return fonts_; }
+
+ private:
+  gtk::FormWindow* Find(WindowHandle w) const;
+
+  gtk::Pictures pictures_;
+  gtk::Fonts fonts_;
+  std::map<WindowHandle, std::unique_ptr<gtk::FormWindow>> windows_;
+  bool quit_requested_ = false;
+};
+
+}  // namespace amorix

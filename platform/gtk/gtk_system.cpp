@@ -1,0 +1,187 @@
+// The calls GtkPlatform answers without a window's help (regions, the shell, the screen, the
+// process), and text between the behaviour's UTF-16 and GTK's UTF-8.
+#include <fontconfig/fontconfig.h>
+
+#include <cstdlib>
+
+#include "app/runtime_error.h"
+#include "platform/gtk/gtk_form_window.h"
+#include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/gtk_shape.h"
+#include "platform/gtk/gtk_stats.h"
+#include "platform/regions/region_model.h"
+
+struct amorix::NativeRegionTag {
+  regions::RegionModel model;
+};
+
+namespace amorix {
+
+namespace gtk {
+
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string Utf16(const char* text) {
+  glong length = 0;
+  gunichar2* converted = text ? g_utf8_to_utf16(text, -1, nullptr, &length, nullptr) : nullptr;
+  if (!converted) return {};
+  std::u16string out(reinterpret_cast<const char16_t*>(converted), static_cast<size_t>(length));
+  g_free(converted);
+  return out;
+}
+
+void LoadFontAliases() {
+  // The faces the windows name, on metric-compatible fonts that Debian carries.
+  static constexpr char kAliases[] = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <alias binding="strong"><family>MS Sans Serif</family><prefer><family>Liberation Sans</family></prefer></alias>
+  <alias binding="strong"><family>Arial</family><prefer><family>Liberation Sans</family></prefer></alias>
+  <alias binding="strong"><family>Times New Roman</family><prefer><family>Liberation Serif</family></prefer></alias>
+  <alias binding="strong"><family>Monotype Corsiva</family><prefer><family>Z003</family></prefer></alias>
+</fontconfig>
+)";
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return;
+  FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kAliases), FcTrue);
+  FcConfigSetCurrent(config);
+  FcConfigDestroy(config);  // the current configuration keeps its own reference
+}
+
+}  // namespace gtk
+
+namespace {
+
+constexpr unsigned kWmNcLButtonDown = 0xA1;
+constexpr std::uintptr_t kHtCaption = 2;
+constexpr std::intptr_t kShellOk = 42;       // above 32: the shell took the request
+constexpr std::intptr_t kShellNotFound = 2;  // no handler for the address
+
+RegionHandle Made(regions::RegionModel model) {
+  return new NativeRegionTag{std::move(model)};
+}
+
+}  // namespace
+
+RegionHandle GtkPlatform::CreateRectRgn(int left, int top, int right, int bottom) {
+  return Made(regions::RegionModel::Rect(left, top, right, bottom));
+}
+
+RegionHandle GtkPlatform::CreateEllipticRgn(int left, int top, int right, int bottom) {
+  return Made(regions::RegionModel::Ellipse(left, top, right, bottom));
+}
+
+RegionHandle GtkPlatform::CreateRoundRectRgn(int left, int top, int right, int bottom,
+                                             int ellipse_w, int ellipse_h) {
+  return Made(regions::RegionModel::RoundRect(left, top, right, bottom, ellipse_w, ellipse_h));
+}
+
+int GtkPlatform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) {
+  if ((mode != kRgnCopy && mode != kRgnOr) || !dest || !src1 || (mode == kRgnOr && !src2)) {
+    return regions::kRegionError;
+  }
+  regions::RegionModel result = src1->model;
+  if (mode == kRgnOr) result.Unite(src2->model);
+  dest->model = std::move(result);
+  return dest->model.Type();
+}
+
+int GtkPlatform::DeleteObject(RegionHandle r) {
+  if (!r) return 0;
+  delete r;
+  return 1;
+}
+
+int GtkPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int) {
+  gtk::FormWindow* form = Find(w);
+  if (!form) return 0;
+  // A null region gives the window back its whole rectangle; a region is the window's now.
+  cairo_region_t* shape = r ? gtk::ToCairoRegion(r->model) : nullptr;
+  form->SetShape(shape);
+  if (shape) cairo_region_destroy(shape);
+  delete r;
+  return 1;
+}
+
+int GtkPlatform::ReleaseCapture() {
+  return 1;  // the move that follows takes the pointer over from the press
+}
+
+std::intptr_t GtkPlatform::SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
+                                        std::intptr_t) {
+  gtk::FormWindow* form = Find(w);
+  if (form && msg == kWmNcLButtonDown && wparam == kHtCaption) form->BeginMoveDrag();
+  return 0;
+}
+
+std::intptr_t GtkPlatform::ShellExecuteA(WindowHandle, const char*, const char* file, const char*,
+                                         const char*, int) {
+  if (!file) return kShellNotFound;
+  return g_app_info_launch_default_for_uri(file, nullptr, nullptr) ? kShellOk : kShellNotFound;
+}
+
+TwipsPerPixel GtkPlatform::ScreenTwipsPerPixel() {
+  const float ratio = 1440.0f / static_cast<float>(gtk::ScreenPixelsPerInch());
+  return {ratio, ratio};
+}
+
+void GtkPlatform::RunMessageLoop() {
+  if (!quit_requested_) gtk_main();
+  gtk::stats::WriteIfAsked();
+}
+
+void GtkPlatform::Quit() {
+  if (gtk_main_level() > 0) {
+    gtk_main_quit();
+  } else {
+    quit_requested_ = true;
+  }
+}
+
+void GtkPlatform::Terminate() {
+  gtk::stats::WriteIfAsked();
+  std::_Exit(0);
+}
+
+void GtkPlatform::ReportFatal(std::u16string_view message) {
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                          GTK_BUTTONS_OK, "%s", gtk::Utf8(message).c_str());
+  gtk_window_set_title(GTK_WINDOW(box), "Quillon Amorix");
+  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  gtk_widget_show(box);
+  gtk_window_present(GTK_WINDOW(box));  // it takes the keyboard, as the system's message box does
+  gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
+  gtk::stats::WriteIfAsked();
+  std::_Exit(1);
+}
+
+}  // namespace amorix
