@@ -10,6 +10,7 @@ packages=(
   clang-16 libclang-rt-16-dev
   wine wine64
   xvfb xdotool x11-utils imagemagick fonts-liberation fonts-urw-base35 python3 libx11-dev
+  git zip unzip wixl msitools faketime osslsigncode openssl
 )
 
 missing=()
