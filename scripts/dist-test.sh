@@ -50,17 +50,16 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winem
 trap 'wineserver -k 2>/dev/null' EXIT
 cp "$first/build/dist/$name.msi" "$work/"
 msiexec() { (cd "$work" && wine msiexec "$1" "$name.msi" /qn </dev/null >>"$work/wine.log" 2>&1); }
-product=$(msiinfo export "$work/$name.msi" Property | awk '$1 == "ProductCode" { print $2 }')
-version=$(msiinfo export "$work/$name.msi" Property | awk '$1 == "ProductVersion" { print $2 }')
-upgrade=$(msiinfo export "$work/$name.msi" Property | awk '$1 == "UpgradeCode" { print $2 }')
+property() { msiinfo export "$work/$name.msi" Property | tr -d '\r' | awk -v p="$1" '$1 == p { print $2 }'; }
+product=$(property ProductCode) version=$(property ProductVersion) upgrade=$(property UpgradeCode)
 packed() { python3 -c 'import sys; h = sys.argv[1].strip("{}").replace("-", ""); print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + "".join(h[i + 1] + h[i] for i in range(16, 32, 2)))' "$1"; }
 installed=$prefix/drive_c/Program\ Files/Quillon/Amorix/Quillon\ Amorix.exe
 
 # Files and registry keys of the prefix, once wine has written its registry out.
 snapshot() {
   wineserver -w
-  (cd "$prefix/drive_c" && find . | sort) >"$work/$1.files"
-  sed -n 's/^\(\[.*\]\) [0-9]*$/\1/p' "$prefix"/*.reg | sort >"$work/$1.keys"
+  (cd "$prefix/drive_c" && find . | LC_ALL=C sort) >"$work/$1.files"
+  sed -n 's/^\(\[.*\]\) [0-9]*$/\1/p' "$prefix"/*.reg | LC_ALL=C sort >"$work/$1.keys"
 }
 uninstall_entry() {
   KEY="[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\$product]" \
@@ -110,8 +109,19 @@ wineserver -w
 check "  ... and leaves one uninstall entry" test "$(entries)" = 1
 check "msiexec /x removes the package" msiexec /x
 snapshot after
-check "  ... and every file and folder it made" diff "$work/before.files" "$work/after.files"
-check "  ... every registry key" diff "$work/before.keys" "$work/after.keys"
+# What the Windows Installer keeps for itself, empty once the package is gone.
+containers() {
+  echo ./windows/Installer
+  echo '[Software\\Classes\\Installer\\Features]'
+  echo '[Software\\Classes\\Installer\\Products]'
+  echo '[Software\\Classes\\Installer\\UpgradeCodes]'
+  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes]'
+  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components]'
+  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products]'
+}
+left() { LC_ALL=C comm -13 "$work/before.$1" "$work/after.$1" | grep -vxF -f <(containers); }
+check "  ... and every file and folder it made" eval '! left files'
+check "  ... every registry key" eval '! left keys'
 check "  ... and every trace of it" eval '! ours after'
 took
 
@@ -130,11 +140,12 @@ check "  ... without saying it is unsigned" eval '! grep -q unsigned "$signer/di
 unzip -o -q "$first/build/dist/$name.zip" "Quillon Amorix.exe" -d "$signer/zip"
 msiextract -C "$signer/msi" "$first/build/dist/$name.msi" >/dev/null
 signed=$signer/zip/Quillon\ Amorix.exe
-verify() { osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$signer/verify.log" 2>&1; }
+verify() { osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$1.verify" 2>&1; }
+sha256() { grep -Eq "^Message digest algorithm +: SHA256" "$1.verify"; }
 check "osslsigncode verify accepts the executable in the zip" verify "$signed"
 check "  ... which is the one in the package" cmp "$signed" "$(find "$signer/msi" -name 'Quillon Amorix.exe')"
 check "  ... and accepts the package" verify "$first/build/dist/$name.msi"
-check "  ... signed with SHA-256" grep -q "Message digest algorithm  : SHA256" "$signer/verify.log"
+check "  ... both signed with SHA-256" eval 'sha256 "$signed" && sha256 "$first/build/dist/$name.msi"'
 cp "$signed" "$signer/changed.exe"
 printf 'Q' | dd of="$signer/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
 check "  ... and refuses the executable with one byte changed" eval '! verify "$signer/changed.exe"'

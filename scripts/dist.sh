@@ -31,9 +31,9 @@ stage=build/release/stage out=build/dist
 rm -rf "$stage" "$out"
 mkdir -p "$stage" "$out"
 cp "build/release/Quillon Amorix.exe" "$stage/"
-sign() { # FILE: signs FILE in place
+sign() { # FILE [OPTIONS]: signs FILE in place
   osslsigncode sign -pkcs12 "$pfx" -pass "${SIGN_PASSWORD:-}" -h sha256 -n "Quillon Amorix" \
-    -time "$SOURCE_DATE_EPOCH" -in "$1" -out "$1.signed" >/dev/null
+    -time "$SOURCE_DATE_EPOCH" "${@:2}" -in "$1" -out "$1.signed" >/dev/null
   mv "$1.signed" "$1"
 }
 if [ -n "$pfx" ]; then sign "$stage/Quillon Amorix.exe"; else echo "dist: unsigned (no SIGN_PFX)"; fi
@@ -51,7 +51,8 @@ msi=$out/$name.msi
 (cd "$stage" && faketime "$frozen" wixl -a x64 -D "Version=$version" -D "ProductCode=$product_code" \
   -D "ExeFile=Quillon Amorix.exe" -D IconFile=amorix.ico -o "../../../$msi" ../../../dist/amorix.wxs)
 faketime "$frozen" msibuild "$msi" -s "Quillon Amorix $version" Quillon "x64;1033" "{$package_code}"
-if [ -n "$pfx" ]; then sign "$msi"; fi
+# The package's signature covers its streams' metadata too (MsiDigitalSignatureEx).
+if [ -n "$pfx" ]; then sign "$msi" -add-msi-dse; fi
 
 (cd "$out" && sha256sum "$name.zip" "$name.msi" >SHA256SUMS)
 echo "dist: $out/$name.zip, $out/$name.msi, $out/SHA256SUMS"
