@@ -66,7 +66,10 @@ uninstall_entry() {
     awk 'index($0, ENVIRON["KEY"]) == 1 { on = 1; next } /^\[/ { on = 0 } on' "$prefix/system.reg"
 }
 has_value() { uninstall_entry | grep -qxF "\"$1\"=\"$2\""; }
-entries() { grep -cxF '"DisplayName"="Quillon Amorix"' "$prefix/system.reg"; }
+entries() {
+  awk '/^\[/ { uninstall = index($0, "\\\\Uninstall\\\\") > 0 }
+       uninstall && $0 == "\"DisplayName\"=\"Quillon Amorix\"" { n++ } END { print n + 0 }' "$prefix/system.reg"
+}
 shortcut() { find "$prefix/drive_c" -path '*/Start Menu/Programs/Quillon Amorix.lnk'; }
 mapped() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 wait_for() { # CAPTION SECONDS: waits for a window CAPTION to be mapped (or, with "gone", not)
@@ -96,7 +99,7 @@ lnk=$(shortcut)
 check "  ... one Start-menu shortcut 'Quillon Amorix'" test "$(wc -l <<<"$lnk")" = 1 -a -f "$lnk"
 check "  ... to the program" eval 'strings -n 3 "$lnk" | grep -qx "Quillon Amorix.exe"'
 icon=$prefix/drive_c/windows/Installer/$product/amorix.ico
-check "  ... with the program's icon" eval 'cmp -s "$icon" "$root/resources/amorix.ico" && strings "$lnk" | grep -qF "$product\\amorix.ico"'
+check "  ... with the program's icon" eval 'cmp -s "$icon" "$root/resources/amorix.ico" && strings -el "$lnk" | grep -qF "$product\\amorix.ico"'
 wineserver -w
 check "  ... an uninstall entry named 'Quillon Amorix'" has_value DisplayName "Quillon Amorix"
 check "  ... version $version" has_value DisplayVersion "$version"
