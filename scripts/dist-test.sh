@@ -8,6 +8,7 @@
 #   does not, and the signed program starts.
 # One line per check, then "N passed, M failed"; the exit status is 1 when a check failed.
 # Usage: dist-test.sh        (make dist-test runs it on a virtual display of its own)
+# shellcheck disable=SC2016 # the checks' expressions expand when they run, in check
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/dist-test
@@ -29,8 +30,8 @@ head=$(git -C "$root" rev-parse HEAD)
 release() { # DIR [MAKE ARGS...]: clones HEAD into DIR and makes the release there
   local dir=$1
   shift
-  git clone -q "$root" "$dir" && git -C "$dir" checkout -q --detach "$head" &&
-    make -s -C "$dir" dist "$@" >"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
+  git clone -q "$root" "$dir" && git -C "$dir" checkout -q --detach "$head" || return 1
+  make -s -C "$dir" dist "$@" >"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 }
 check "a clean clone makes the release" release "$first"
 check "  ... and says it is unsigned" grep -qx "dist: unsigned (no SIGN_PFX)" "$first.log"
@@ -49,7 +50,7 @@ prefix=$work/wineprefix
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 trap 'wineserver -k 2>/dev/null' EXIT
 cp "$first/build/dist/$name.msi" "$work/"
-msiexec() { (cd "$work" && wine msiexec "$1" "$name.msi" /qn </dev/null >>"$work/wine.log" 2>&1); }
+msiexec() { (cd "$work" && wine msiexec "$1" "${2:-$name.msi}" /qn </dev/null >>"$work/wine.log" 2>&1); }
 property() { msiinfo export "$work/$name.msi" Property | tr -d '\r' | awk -v p="$1" '$1 == p { print $2 }'; }
 product=$(property ProductCode) version=$(property ProductVersion) upgrade=$(property UpgradeCode)
 packed() { python3 -c 'import sys; h = sys.argv[1].strip("{}").replace("-", ""); print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + "".join(h[i + 1] + h[i] for i in range(16, 32, 2)))' "$1"; }
@@ -73,8 +74,7 @@ entries() {
 shortcut() { find "$prefix/drive_c" -path '*/Start Menu/Programs/Quillon Amorix.lnk'; }
 mapped() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 wait_for() { # CAPTION SECONDS: waits for a window CAPTION to be mapped (or, with "gone", not)
-  local i
-  for i in $(seq $(($2 * 10))); do
+  for _ in $(seq $(($2 * 10))); do
     if [ "${3:-}" = gone ]; then [ -z "$(mapped "$1")" ] && return 0; else [ -n "$(mapped "$1")" ] && return 0; fi
     sleep 0.1
   done
@@ -98,8 +98,8 @@ check "  ... the program under Program Files\\Quillon\\Amorix" cmp "$installed" 
 lnk=$(shortcut)
 check "  ... one Start-menu shortcut 'Quillon Amorix'" test "$(wc -l <<<"$lnk")" = 1 -a -f "$lnk"
 check "  ... to the program" eval 'strings -n 3 "$lnk" | grep -qx "Quillon Amorix.exe"'
-icon=$prefix/drive_c/windows/Installer/$product/amorix.ico
-check "  ... with the program's icon" eval 'cmp -s "$icon" "$root/resources/amorix.ico" && strings -el "$lnk" | grep -qF "$product\\amorix.ico"'
+check "  ... with the program's icon" eval 'strings -el "$lnk" | grep -qF "$product\\amorix.ico" &&
+  cmp -s "$prefix/drive_c/windows/Installer/$product/amorix.ico" "$root/resources/amorix.ico"'
 wineserver -w
 check "  ... an uninstall entry named 'Quillon Amorix'" has_value DisplayName "Quillon Amorix"
 check "  ... version $version" has_value DisplayVersion "$version"
@@ -110,17 +110,28 @@ check "the shortcut starts the program: the splash, then the main window" starts
 check "msiexec /i again succeeds" msiexec /i
 wineserver -w
 check "  ... and leaves one uninstall entry" test "$(entries)" = 1
-check "msiexec /x removes the package" msiexec /x
+later=9.99 rc=$first/resources/amorix.rc
+sed -i "s/\"ProductVersion\", \"$version\"/\"ProductVersion\", \"$later\"/" "$rc"
+check "a later version, $later, is made" eval 'make -s -C "$first" dist >"$first.later.log" 2>&1 &&
+  cp "$first/build/dist/Quillon-Amorix-$later-win64.msi" "$work/"'
+git -C "$first" checkout -q -- resources/amorix.rc
+check "  ... and installs over this one" msiexec /i "Quillon-Amorix-$later-win64.msi"
+wineserver -w
+check "  ... which it replaces: one uninstall entry, of version $later" eval 'test "$(entries)" = 1 &&
+  test -z "$(uninstall_entry)" && grep -qxF "\"DisplayVersion\"=\"$later\"" "$prefix/system.reg"'
+check "msiexec /x removes it" msiexec /x "Quillon-Amorix-$later-win64.msi"
 snapshot after
 # What the Windows Installer keeps for itself, empty once the package is gone.
 containers() {
-  echo ./windows/Installer
-  echo '[Software\\Classes\\Installer\\Features]'
-  echo '[Software\\Classes\\Installer\\Products]'
-  echo '[Software\\Classes\\Installer\\UpgradeCodes]'
-  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes]'
-  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components]'
-  echo '[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products]'
+  cat <<'EOF'
+./windows/Installer
+[Software\\Classes\\Installer\\Features]
+[Software\\Classes\\Installer\\Products]
+[Software\\Classes\\Installer\\UpgradeCodes]
+[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes]
+[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components]
+[Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products]
+EOF
 }
 left() { LC_ALL=C comm -13 "$work/before.$1" "$work/after.$1" | grep -vxF -f <(containers); }
 check "  ... and every file and folder it made" eval '! left files'
