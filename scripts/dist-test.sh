@@ -8,7 +8,7 @@
 #   does not, and the signed program starts.
 # One line per check, then "N passed, M failed"; the exit status is 1 when a check failed.
 # Usage: dist-test.sh        (make dist-test runs it on a virtual display of its own)
-# shellcheck disable=SC2016 # the checks' expressions expand when they run, in check
+# shellcheck disable=SC2016,SC2034 # the checks' expressions expand when they run, in check
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/dist-test
@@ -40,6 +40,10 @@ name=$(cd "$first/build/dist" && ls -- *.msi) && name=${name%.msi}
 for f in "$name.zip" "$name.msi" SHA256SUMS; do
   check "  ... gives the same $f" cmp "$first/build/dist/$f" "$second/build/dist/$f"
 done
+stamp=$(TZ=UTC date -d "@$(git -C "$root" log -1 --format=%ct "$head")" '+%a %b %e %H:%M:%S %Y')
+check "the program's and the package's time stamps are the last commit's" eval '
+  x86_64-w64-mingw32-objdump -p "$first/build/release/Quillon Amorix.exe" | grep -qx "Time/Date[[:space:]]*$stamp" &&
+  test "$(TZ=UTC msiinfo suminfo "$first/build/dist/$name.msi" | grep -cxF -e "Created: $stamp" -e "Last saved: $stamp")" = 2'
 check "SHA256SUMS checks" eval '(cd "$first/build/dist" && sha256sum --quiet -c SHA256SUMS)'
 took
 

@@ -4,10 +4,11 @@
 # Reproducible: every time stamp is the last commit's (SOURCE_DATE_EPOCH), so two checkouts of
 # one commit, anywhere and at any time, give the same bytes. The linker takes its PE time stamp
 # from SOURCE_DATE_EPOCH; the compiler maps the checkout's folder away; zip gets fixed times,
-# modes and order; wixl runs under a frozen clock (faketime), and msibuild then sets the package
-# code, which wixl draws at random, to one derived from the version, the commit and the
-# executable. With SIGN_PFX (and SIGN_PASSWORD) the executable and the package are signed with
-# Authenticode, SHA-256, the signing time being the commit's too.
+# modes and order; wixl and msibuild run under a clock stopped at it (faketime -f, not the
+# ticking clock of plain faketime), and msibuild sets the package code, which wixl draws at
+# random, to one derived from the version, the commit and the executable. With SIGN_PFX (and
+# SIGN_PASSWORD) the executable and the package are signed with Authenticode, SHA-256, the
+# signing time being the commit's too.
 # Usage: dist.sh        (SIGN_PFX=file.pfx SIGN_PASSWORD=secret dist.sh signs)
 set -euo pipefail
 pfx=${SIGN_PFX:+$(realpath "$SIGN_PFX")}
@@ -48,9 +49,10 @@ uuid() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1
 product_code=$(uuid "$upgrade_code" "$version")
 package_code=$(uuid "$upgrade_code" "$version $commit $(sha256sum <"$stage/Quillon Amorix.exe")")
 msi=$out/$name.msi
-(cd "$stage" && faketime "$frozen" wixl -a x64 -D "Version=$version" -D "ProductCode=$product_code" \
-  -D "ExeFile=Quillon Amorix.exe" -D IconFile=amorix.ico -o "../../../$msi" ../../../dist/amorix.wxs)
-faketime "$frozen" msibuild "$msi" -s "Quillon Amorix $version" Quillon "x64;1033" "{$package_code}"
+(cd "$stage" && faketime -f "$frozen" wixl -a x64 -D "Version=$version" \
+  -D "ProductCode=$product_code" -D "ExeFile=Quillon Amorix.exe" -D IconFile=amorix.ico \
+  -o "../../../$msi" ../../../dist/amorix.wxs)
+faketime -f "$frozen" msibuild "$msi" -s "Quillon Amorix $version" Quillon "x64;1033" "{$package_code}"
 # The package's signature covers its streams' metadata too (MsiDigitalSignatureEx).
 if [ -n "$pfx" ]; then sign "$msi" -add-msi-dse; fi
 
