@@ -9,7 +9,7 @@
 # One line per check, then "N passed, M failed"; the exit status is 1 when a check failed.
 # Usage: dist-test.sh        (make dist-test runs it on a virtual display of its own)
 # shellcheck disable=SC2016,SC2034 # the checks' expressions expand when they run, in check
-set -uo pipefail
+set -uo pipefail # so no "grep -q" ends a pipe early: its writer would fail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/dist-test
 rm -rf "$work"
@@ -42,7 +42,7 @@ for f in "$name.zip" "$name.msi" SHA256SUMS; do
 done
 stamp=$(TZ=UTC date -d "@$(git -C "$root" log -1 --format=%ct "$head")" '+%a %b %e %H:%M:%S %Y')
 check "the program's and the package's time stamps are the last commit's" eval '
-  x86_64-w64-mingw32-objdump -p "$first/build/release/Quillon Amorix.exe" | grep -qx "Time/Date[[:space:]]*$stamp" &&
+  x86_64-w64-mingw32-objdump -p "$first/build/release/Quillon Amorix.exe" | grep -x "Time/Date[[:space:]]*$stamp" >/dev/null &&
   test "$(TZ=UTC msiinfo suminfo "$first/build/dist/$name.msi" | grep -cxF -e "Created: $stamp" -e "Last saved: $stamp")" = 2'
 check "SHA256SUMS checks" eval '(cd "$first/build/dist" && sha256sum --quiet -c SHA256SUMS)'
 took
@@ -70,7 +70,7 @@ uninstall_entry() {
   KEY="[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\$product]" \
     awk 'index($0, ENVIRON["KEY"]) == 1 { on = 1; next } /^\[/ { on = 0 } on' "$prefix/system.reg"
 }
-has_value() { uninstall_entry | grep -qxF "\"$1\"=\"$2\""; }
+has_value() { uninstall_entry | grep -xF "\"$1\"=\"$2\"" >/dev/null; }
 entries() {
   awk '/^\[/ { uninstall = index($0, "\\\\Uninstall\\\\") > 0 }
        uninstall && $0 == "\"DisplayName\"=\"Quillon Amorix\"" { n++ } END { print n + 0 }' "$prefix/system.reg"
@@ -101,8 +101,8 @@ check "msiexec /i installs the package" msiexec /i
 check "  ... the program under Program Files\\Quillon\\Amorix" cmp "$installed" "$first/build/release/stage/Quillon Amorix.exe"
 lnk=$(shortcut)
 check "  ... one Start-menu shortcut 'Quillon Amorix'" test "$(wc -l <<<"$lnk")" = 1 -a -f "$lnk"
-check "  ... to the program" eval 'strings -n 3 "$lnk" | grep -qx "Quillon Amorix.exe"'
-check "  ... with the program's icon" eval 'strings -el "$lnk" | grep -qF "$product\\amorix.ico" &&
+check "  ... to the program" eval 'strings -n 3 "$lnk" | grep -x "Quillon Amorix.exe" >/dev/null'
+check "  ... with the program's icon" eval 'strings -el "$lnk" | grep -F "$product\\amorix.ico" >/dev/null &&
   cmp -s "$prefix/drive_c/windows/Installer/$product/amorix.ico" "$root/resources/amorix.ico"'
 wineserver -w
 check "  ... an uninstall entry named 'Quillon Amorix'" has_value DisplayName "Quillon Amorix"
