@@ -15,6 +15,7 @@ packages=(
   clang-16 libclang-rt-16-dev
   wine wine64
   python3 libx11-dev
+  git zip unzip wixl msitools faketime osslsigncode openssl
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
 
