@@ -90,6 +90,7 @@ class Form : public WindowEvents {
   void OnEditChange(EditHandle edit) noexcept override;
   void OnTimer(int timer_id) noexcept override;
   void OnCloseRequest() noexcept override;
+  void OnCaptureLost() noexcept override;
 
   struct Drawn {
     Label* label = nullptr;
@@ -102,7 +103,8 @@ class Form : public WindowEvents {
   bool visible_ = false;
   MousePointer pointer_ = MousePointer::kDefault;
   TwipsPerPixel ratio_;
-  Label* pressed_ = nullptr;
+  Label* pressed_ = nullptr;  // the label a left press went to, until the release
+  bool capturing_ = false;    // the window holds the mouse for that press
   std::vector<Drawn> drawn_;  // windowless controls, in declared order
   std::vector<Label*> labels_;
   std::vector<TextBox*> text_boxes_;

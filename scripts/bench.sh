@@ -26,7 +26,7 @@ for f in "$exe" "$bare" "$tests"; do
   [ -f "$f" ] || { echo "bench: $f is missing: run 'make build' first" >&2; exit 1; }
 done
 [ -n "${DISPLAY:-}" ] || { echo "bench: no display; run it through scripts/with-xvfb.sh" >&2; exit 1; }
-mkdir -p "$out"
+mkdir -p "$out/smaps"
 cc -O2 -Wall -Wextra -Werror -o "$out/map_wait" tests/bench/map_wait.c -lX11
 
 prefix=$(realpath -m "$out/wineprefix")
@@ -42,7 +42,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 stats=$(realpath -m "$out/stats.txt")
 stats_wine="Z:${stats//\//\\}"
 raw=$out/runs.tsv
-printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\n' >"$raw"
+printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\tws_first_paint\tws_prepared\tws_tick_paint\tpicture_bytes\tpaint_buffer_bytes\n' >"$raw"
 
 value() { sed -n "s/^$1=//p" "$stats"; }
 
@@ -52,10 +52,10 @@ one_run() {
   rm -f "$stats"
   if [ "$which" = amorix ]; then
     watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
-      -c Amorix-Nimbus -- wine "$exe") || true
+      -s 500 -p "$out/smaps/$which-$run" -c Amorix-Nimbus -- wine "$exe") || true
   else
-    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare \
-      -- wine "$bare" --tick) || true
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -m Bare \
+      -p "$out/smaps/$which-$run" -c Bare -- wine "$bare" --tick) || true
   fi
   local startup exit_status
   startup=$(awk 'NR == 1 { print $3 }' <<<"$watch")
@@ -64,9 +64,10 @@ one_run() {
     echo "bench: run $run of $which did not end cleanly: $watch" >&2
     return 1
   fi
-  printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
     "$(value tick_to_first_paint_us | awk '{ printf "%.2f", $1 / 1000 }')" \
-    "$(value peak_working_set_bytes)" >>"$raw"
+    "$(value peak_working_set_bytes)" "$(value ws_first_paint_bytes)" "$(value ws_prepared_bytes)" \
+    "$(value ws_tick_paint_bytes)" "$(value picture_bytes)" "$(value paint_buffer_bytes)" >>"$raw"
 }
 
 echo "bench: $runs runs of each, alternating, after one warm-up run of each"
