@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   clang-16 libclang-rt-16-dev
   wine wine64
-  xvfb xdotool x11-utils imagemagick fonts-liberation fonts-urw-base35 python3 libx11-dev
+  xvfb xdotool x11-utils openbox imagemagick fonts-liberation fonts-urw-base35 python3 libx11-dev
 )
 
 missing=()

@@ -7,5 +7,7 @@ ctest --preset host --output-on-failure -j2
 scripts/with-xvfb.sh scripts/windows-tests.sh
 # The real program driven as a person would, on a virtual display of its own.
 tests/e2e/run.sh
+# `make run` on a desktop with a window manager: the windows in the manager's hands.
+tests/e2e/desktop.sh
 # A short run of the outline fuzzer (clang, sanitizers); `make fuzz` runs it longer.
 scripts/fuzz.sh 20
