@@ -4,6 +4,7 @@
 // after <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -20,7 +21,7 @@ std::atomic<long> form_windows{0};
 std::atomic<long> program_regions{0};
 
 long long stage_bytes[static_cast<int>(Stage::kCount)] = {};
-long long picture_bytes = 0, paint_buffer_bytes = 0;
+long long picture_bytes = 0, paint_buffer_bytes = 0, paint_buffer_peak = 0;
 
 long long WorkingSet(bool peak) {
   PROCESS_MEMORY_COUNTERS memory{};
@@ -76,6 +77,7 @@ void PictureBytes(long long change) {
 
 void PaintBufferBytes(long long change) {
   paint_buffer_bytes += change;
+  paint_buffer_peak = std::max(paint_buffer_peak, paint_buffer_bytes);
 }
 
 void AddPaintedPixels(long long pixels) {
@@ -125,7 +127,7 @@ std::string Report() {
       {"ws_prepared_bytes", stage_bytes[static_cast<int>(Stage::kPrepared)]},
       {"ws_tick_paint_bytes", stage_bytes[static_cast<int>(Stage::kTickPaint)]},
       {"picture_bytes", picture_bytes},
-      {"paint_buffer_bytes", paint_buffer_bytes},
+      {"paint_buffer_peak_bytes", paint_buffer_peak},
       {"tick_to_first_paint_us", first_paint_us},
       {"painted_pixels", PaintedPixels()},
       {"live_gdi", live.gdi()},

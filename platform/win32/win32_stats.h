@@ -36,7 +36,8 @@ std::int64_t TickToFirstPaintMicroseconds();
 // process's first paint, the end of the work done ahead, the end of the first paint after a tick.
 enum class Stage { kFirstPaint, kPrepared, kTickPaint, kCount };
 void Mark(Stage stage);
-// Bytes of memory the backend holds for itself: decoded pictures and the paint buffer.
+// Bytes of memory the backend holds for itself: decoded pictures and the paint buffer (reported
+// at its largest, as it is freed between bursts of paints).
 void PictureBytes(long long change);
 void PaintBufferBytes(long long change);
 
