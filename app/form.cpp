@@ -100,6 +100,7 @@ void Form::Unload() {
   window_ = nullptr;
   visible_ = false;
   pressed_ = nullptr;
+  capturing_ = false;
   for (TextBox* box : text_boxes_) box->Destroyed();
   platform().DestroyFormWindow(window);
 }
@@ -145,6 +146,10 @@ void Form::OnMouseMove(const MouseEvent& e) noexcept {
 void Form::OnMouseDown(const MouseEvent& e) noexcept {
   program_.Dispatch([&] {
     Label* label = LabelAt(e.x, e.y);
+    // Like a button, a pressed label holds the mouse until the release, wherever that happens.
+    if (label && e.button == MouseButton::kLeft && !std::exchange(capturing_, true)) {
+      platform().SetCapture(hWnd());
+    }
     pressed_ = e.button == MouseButton::kLeft ? label : nullptr;
     if (!label) Form_MouseDown();
   });
@@ -153,9 +158,17 @@ void Form::OnMouseDown(const MouseEvent& e) noexcept {
 void Form::OnMouseUp(const MouseEvent& e) noexcept {
   program_.Dispatch([&] {
     Label* pressed = std::exchange(pressed_, nullptr);
+    if (e.button == MouseButton::kLeft && std::exchange(capturing_, false)) {
+      platform().ReleaseCapture();
+    }
     if (e.button != MouseButton::kLeft || !pressed || LabelAt(e.x, e.y) != pressed) return;
     if (pressed->Click) pressed->Click();
   });
+}
+
+void Form::OnCaptureLost() noexcept {
+  capturing_ = false;
+  pressed_ = nullptr;
 }
 
 void Form::OnEditChange(EditHandle edit) noexcept {

@@ -92,6 +92,7 @@ class Form : public WindowEvents {
   void OnCloseRequest() noexcept override;
   std::vector<AccessibleLabel> OnDescribeLabels() noexcept override;
   void OnLabelAction(int label) noexcept override;
+  void OnCaptureLost() noexcept override;
 
   struct Drawn {
     Label* label = nullptr;
@@ -104,7 +105,8 @@ class Form : public WindowEvents {
   bool visible_ = false;
   MousePointer pointer_ = MousePointer::kDefault;
   TwipsPerPixel ratio_;
-  Label* pressed_ = nullptr;
+  Label* pressed_ = nullptr;  // the label a left press went to, until the release
+  bool capturing_ = false;    // the window holds the mouse for that press
   std::vector<Drawn> drawn_;  // windowless controls, in declared order
   std::vector<Label*> labels_;
   std::vector<TextBox*> text_boxes_;

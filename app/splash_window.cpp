@@ -31,6 +31,8 @@ Form5::Form5(Program& program)
 
 void Form5::Form_Load() {
   ApplyOutline(*this);
+  // The main window comes at the tick; what it needs can be made while the splash waits.
+  Form1::PrepareAhead(platform());
 }
 
 void Form5::Timer1_Timer() {

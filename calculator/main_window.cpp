@@ -60,6 +60,10 @@ constexpr LabelDef kLabel3{.box = {3840, 2160, 1095, 735}, .caption = u"", .fore
                            .font = {u"Monotype Corsiva", 24, false, true}};
 // clang-format on
 
+// Every font the first paint and the boxes use; the score's font waits for its first score.
+constexpr FontSpec kFirstPaintFonts[] = {kText1.font, kText3.font, kLabel1.font, kImage1.font,
+                                         kLabel7.font};
+
 void Light(Label& menu) {
   menu.SetBackStyle(BackStyle::kOpaque);
   menu.SetBackColor(kDarkRed);
@@ -92,6 +96,10 @@ Form1::Form1(Program& program)
   Label9.Click = [this] { Label9_Click(); };
   Text1.Change = [this] { Text1_Change(); };
   Text2.Change = [this] { Text2_Change(); };
+}
+
+void Form1::PrepareAhead(Platform& platform) {
+  platform.PrepareAhead(kForm1.picture, kFirstPaintFonts);
 }
 
 void Form1::Form_Load() {

@@ -12,6 +12,10 @@ class Form1 final : public Form {
  public:
   explicit Form1(Program& program);
 
+  // Asks the platform to get ready what the window's first paint needs (its picture, the fonts
+  // of its boxes and shown labels) without making the window.
+  static void PrepareAhead(Platform& platform);
+
   TextBox Text2;
   TextBox Text1;
   TextBox Text3;

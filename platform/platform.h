@@ -14,6 +14,7 @@
 // the caller's to examine or ignore.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -122,6 +123,8 @@ class WindowEvents {
   // An assistive program asks what the labels are, or does a label's default action: a click.
   virtual std::vector<AccessibleLabel> OnDescribeLabels() noexcept = 0;
   virtual void OnLabelAction(int label) noexcept = 0;
+  // The window lost the mouse capture: released, or taken by another window (WM_CAPTURECHANGED).
+  virtual void OnCaptureLost() noexcept {}
 
  protected:
   ~WindowEvents() = default;
@@ -177,7 +180,9 @@ class Platform {
   virtual int DeleteObject(RegionHandle r) = 0;
   virtual int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) = 0;
 
-  // USER calls behind the drag.
+  // USER calls behind the drag and a label's press. SetCapture answers the window that had the
+  // capture before (null for none).
+  virtual WindowHandle SetCapture(WindowHandle w) = 0;
   virtual int ReleaseCapture() = 0;
   virtual std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
                                      std::intptr_t lparam) = 0;
@@ -188,6 +193,14 @@ class Platform {
                                       int show_command) = 0;
 
   virtual TwipsPerPixel ScreenTwipsPerPixel() = 0;
+
+  // A window that will be shown soon: while the program waits (the splash's seconds), the
+  // platform may get its picture and fonts ready, so its first paint finds them made. No window
+  // is made and nothing the program sees changes; doing nothing is correct.
+  virtual void PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) {
+    (void)picture;
+    (void)fonts;
+  }
 
   // The process. Quit ends the message loop once the current event is over; Terminate and
   // ReportFatal end the process at once (the headless backend only records it).

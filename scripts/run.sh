@@ -12,4 +12,10 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "make run: no display here; the tour's pictures are in build/demo/"
   exit 0
 fi
+# A window manager names itself on the root window: then the windows go into its hands (a
+# taskbar button, the window list), from a prefix of their own; on a bare display, unmanaged.
+if wm=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) && [[ $wm == *"window id # "* ]] &&
+  xprop -id "${wm##* }" >/dev/null 2>&1; then
+  AMORIX_WINE_MANAGED=1 exec "$(dirname "$0")/wine-exec.sh" "$prefix-managed" "$exe"
+fi
 exec "$(dirname "$0")/wine-exec.sh" "$prefix" "$exe"

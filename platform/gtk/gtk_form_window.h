@@ -41,6 +41,7 @@ class FormWindow {
   void StopTimer(int timer_id);
   void SetShape(const cairo_region_t* region);
   bool BeginMoveDrag();
+  void LoseCapture() { events_.OnCaptureLost(); }
 
  private:
   struct Press {

@@ -39,6 +39,7 @@ void GtkPlatform::DestroyFormWindow(WindowHandle w) {
   // Out of the table first: whatever the teardown sets off finds the window gone.
   std::unique_ptr<gtk::FormWindow> form = std::move(found->second);
   windows_.erase(found);
+  if (capture_ == w) capture_ = nullptr;
 }
 
 void GtkPlatform::Invalidate(WindowHandle w, const PixelRect& r) {

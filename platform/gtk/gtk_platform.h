@@ -62,6 +62,7 @@ class GtkPlatform final : public Platform {
   int DeleteObject(RegionHandle r) override;
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
 
+  WindowHandle SetCapture(WindowHandle w) override;
   int ReleaseCapture() override;
   std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
                              std::intptr_t lparam) override;
@@ -86,6 +87,7 @@ class GtkPlatform final : public Platform {
   gtk::Fonts fonts_;
   std::map<WindowHandle, std::unique_ptr<gtk::FormWindow>> windows_;
   bool quit_requested_ = false;
+  WindowHandle capture_ = nullptr;  // X grabs the pointer for a press; this is who asked to keep it
 };
 
 }  // namespace amorix

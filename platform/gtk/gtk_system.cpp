@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "app/runtime_error.h"
 #include "platform/gtk/gtk_form_window.h"
@@ -131,8 +132,20 @@ int GtkPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int) {
   return 1;
 }
 
+// The window system already sends a press's release to the window pressed, wherever it happens;
+// the capture only tells a window when it has lost the mouse to another or let it go.
+WindowHandle GtkPlatform::SetCapture(WindowHandle w) {
+  const WindowHandle previous = capture_;
+  if (!Find(w)) return previous;
+  capture_ = w;
+  if (previous && previous != w) Find(previous)->LoseCapture();
+  return previous;
+}
+
 int GtkPlatform::ReleaseCapture() {
-  return 1;  // the move that follows takes the pointer over from the press
+  // A background press lets the move that follows take the pointer over from the press.
+  if (const WindowHandle had = std::exchange(capture_, nullptr)) Find(had)->LoseCapture();
+  return 1;
 }
 
 std::intptr_t GtkPlatform::SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,

@@ -159,7 +159,12 @@ bool HeadlessPlatform::Deliverable(const NativeWindowTag* w) const {
 
 HeadlessPlatform::Hit HeadlessPlatform::Mouse(WindowHandle w, int x, int y, MouseButton button,
                                               Keys keys, int kind) {
-  if (!Deliverable(w) || !Shows(w, x, y)) return Hit::kNothing;
+  if (capture_ && capture_ != w && Deliverable(capture_) && Deliverable(w)) {
+    // The window holding the capture takes the mouse wherever it is, in its own coordinates.
+    const PixelRect from = ScreenRect(w), to = ScreenRect(capture_);
+    return Mouse(capture_, x + from.left - to.left, y + from.top - to.top, button, keys, kind);
+  }
+  if (!Deliverable(w) || (capture_ != w && !Shows(w, x, y))) return Hit::kNothing;
   if (kind == kUp && std::exchange(press_dragged_, false)) return Hit::kNothing;
   if (kind == kDown) Activate(w);
   for (EditHandle e : w->info.edits) {
@@ -194,6 +199,12 @@ HeadlessPlatform::Hit HeadlessPlatform::Press(WindowHandle w, int x, int y, Mous
 HeadlessPlatform::Hit HeadlessPlatform::Release(WindowHandle w, int x, int y, MouseButton button,
                                                 Keys keys) {
   return Mouse(w, x, y, button, keys, kUp);
+}
+
+bool HeadlessPlatform::TakeCaptureAway() {
+  NativeWindowTag* had = std::exchange(capture_, nullptr);
+  if (had) had->events->OnCaptureLost();
+  return had != nullptr;
 }
 
 HeadlessPlatform::Hit HeadlessPlatform::Click(WindowHandle w, int x, int y) {

@@ -135,6 +135,7 @@ void HeadlessPlatform::DestroyFormWindow(WindowHandle w) {
   NativeWindowTag* window = Live(w);
   if (!window) return;
   Deactivate(window);
+  if (capture_ == window) capture_ = nullptr;
   WindowInfo& info = window->info;
   info.alive = info.visible = false;
   info.timers.clear();
@@ -334,8 +335,19 @@ int HeadlessPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
   return 1;
 }
 
+WindowHandle HeadlessPlatform::SetCapture(WindowHandle w) {
+  NativeWindowTag* previous = capture_;
+  Record("SetCapture(" + Name(w) + ")->" + Name(previous));
+  if (NativeWindowTag* window = Live(w)) {
+    capture_ = window;
+    if (previous && previous != window) previous->events->OnCaptureLost();
+  }
+  return previous;
+}
+
 int HeadlessPlatform::ReleaseCapture() {
   Record("ReleaseCapture()");
+  if (NativeWindowTag* had = std::exchange(capture_, nullptr)) had->events->OnCaptureLost();
   return 1;
 }
 
@@ -366,6 +378,12 @@ std::intptr_t HeadlessPlatform::ShellExecuteA(WindowHandle w, const char* operat
 TwipsPerPixel HeadlessPlatform::ScreenTwipsPerPixel() {
   Record("ScreenTwipsPerPixel()->" + Args({Str(ratio_.x), Str(ratio_.y)}));
   return ratio_;
+}
+
+void HeadlessPlatform::PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) {
+  Record("PrepareAhead(" + Args({Str(picture), Str(static_cast<int>(fonts.size()))}) + ")");
+  prepared_pictures_.push_back(picture);
+  for (const FontSpec& font : fonts) prepared_fonts_.emplace_back(font);
 }
 
 void HeadlessPlatform::RunMessageLoop() {

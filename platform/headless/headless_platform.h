@@ -14,8 +14,10 @@
 // it the active one, and the keyboard focus returns to the edit it last had focused, or else to
 // its first shown edit. A press that starts the system's move of the window (WM_NCLBUTTONDOWN
 // with HTCAPTION) is followed by no mouse-up: the move loop takes the release. Timers fire on
-// hidden windows too. SetEditText notifies the edit's window at once, as EN_CHANGE does, even
-// when the text stays the same; typing and pasting notify only when the text changed.
+// hidden windows too. While a window holds the mouse capture, every mouse action goes to it, in
+// its client coordinates, wherever it happens. SetEditText notifies the edit's window at once, as
+// EN_CHANGE does, even when the text stays the same; typing and pasting notify only when the text
+// changed.
 //
 // The call log holds one line per platform call, in order, in the form Name(arg,arg,...), with
 // "->result" appended for calls that return a handle or a value (not a status code):
@@ -27,6 +29,7 @@
 //   ShellExecuteA(Help,open,https://example.com,,,5)   SetMousePointer(Terms,11)
 //   SetTooltip(Main,3,10,20,110,40,HELP)   ScreenTwipsPerPixel()->15,15   Quit()
 //   NotifyAccessibleChange(Main,12,name)   (name, shown or hidden)
+//   SetCapture(Main)->null   PrepareAhead(101,5)   (a picture and a count of fonts)
 // Windows are named by caption, edits by their window's caption and their number in creation
 // order ("#1"), regions R1, R2... in order of creation; a null handle or string is "null", text is
 // UTF-8. Rectangles are left,top,right,bottom; booleans 0 or 1.
@@ -36,6 +39,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,6 +125,7 @@ class HeadlessPlatform final : public Platform {
   int CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) override;
   int DeleteObject(RegionHandle r) override;
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
+  WindowHandle SetCapture(WindowHandle w) override;
   int ReleaseCapture() override;
   std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
                              std::intptr_t lparam) override;
@@ -128,6 +133,7 @@ class HeadlessPlatform final : public Platform {
                               const char* parameters, const char* directory,
                               int show_command) override;
   TwipsPerPixel ScreenTwipsPerPixel() override;
+  void PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) override;
   void RunMessageLoop() override;
   void Quit() override;
   void Terminate() override;
@@ -169,6 +175,10 @@ class HeadlessPlatform final : public Platform {
   std::u16string TooltipAt(WindowHandle w, int x, int y) const;
   WindowHandle ActiveWindow() const;
 
+  // What the program asked to have ready ahead, in order.
+  const std::vector<ResourceId>& prepared_pictures() const { return prepared_pictures_; }
+  const std::vector<headless::RecordedFont>& prepared_fonts() const { return prepared_fonts_; }
+
   // Regions. A region a window owns stays live until the window drops it.
   int LiveRegions() const { return live_regions_; }
   int UnownedLiveRegions() const;  // what the program still has to free
@@ -189,6 +199,8 @@ class HeadlessPlatform final : public Platform {
   Hit Release(WindowHandle w, int x, int y, MouseButton button = MouseButton::kLeft,
               Keys keys = {});
   Hit Click(WindowHandle w, int x, int y);  // left press and release
+  // Another program takes the mouse capture (a system dialog, Alt+Tab); false if none was held.
+  bool TakeCaptureAway();
   // Keyboard input goes to the focused edit. Type enters one character (a surrogate pair is one)
   // at a time; each that fits changes the text and notifies. All return false when no edit had
   // the focus.
@@ -238,6 +250,9 @@ class HeadlessPlatform final : public Platform {
   bool quit_ = false, terminated_ = false;
   std::vector<std::u16string> fatal_;
   bool pressing_ = false, press_dragged_ = false;
+  NativeWindowTag* capture_ = nullptr;  // the window SetCapture gave the mouse to
+  std::vector<ResourceId> prepared_pictures_;
+  std::vector<headless::RecordedFont> prepared_fonts_;
 };
 
 }  // namespace amorix

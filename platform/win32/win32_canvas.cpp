@@ -1,8 +1,15 @@
 #include "platform/win32/win32_canvas.h"
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_stats.h"
 
 namespace amorix::win32 {
+
+long long Bytes(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info)) return 0;
+  return static_cast<long long>(info.bmWidthBytes) * info.bmHeight;
+}
 
 COLORREF ToColorRef(Color color) {
   if (color & kSystemColorFlag) return ::GetSysColor(static_cast<int>(color & 0xFFu));
@@ -15,10 +22,17 @@ PaintBuffer::~PaintBuffer() {
 
 void PaintBuffer::Free() {
   if (dc_ && original_) ::SelectObject(dc_.get(), original_);
+  stats::PaintBufferBytes(-Bytes(bitmap_.get()));
   original_ = nullptr;
   bitmap_.reset();
   dc_.reset();
   width_ = 0;
+}
+
+bool PaintBuffer::Release() {
+  if (!dc_) return false;
+  Free();
+  return true;
 }
 
 HDC PaintBuffer::Get(HDC screen, int width) {
@@ -31,6 +45,7 @@ HDC PaintBuffer::Get(HDC screen, int width) {
     return nullptr;
   }
   original_ = ::SelectObject(dc_.get(), bitmap_.get());
+  stats::PaintBufferBytes(Bytes(bitmap_.get()));
   width_ = width;
   return dc_.get();
 }

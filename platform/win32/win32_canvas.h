@@ -3,9 +3,9 @@
 // canvas over an off-screen bitmap and copies the result to the screen in one blit, so a repaint
 // never flickers. Colours are the platform's packed RGB or, with the top bit set, a system colour.
 //
-// The off-screen bitmap (PaintBuffer) is kept from paint to paint and is one band of rows high: a
-// large dirty area is composed and copied a band at a time, each band complete before its blit,
-// so the buffer stays small and is allocated once, not at every paint.
+// The off-screen bitmap (PaintBuffer) is one band of rows high: a large dirty area is composed and
+// copied a band at a time, each band complete before its blit, so the buffer stays small. It is
+// kept through a burst of paints and freed when the program falls idle.
 
 #include <windows.h>
 
@@ -17,6 +17,8 @@
 namespace amorix::win32 {
 
 COLORREF ToColorRef(Color color);
+// The bytes of a bitmap's pixels; 0 for none.
+long long Bytes(HBITMAP bitmap);
 
 inline RECT ToRect(const PixelRect& r) {
   return {r.left, r.top, r.right, r.bottom};
@@ -37,6 +39,8 @@ class PaintBuffer {
   // A memory DC compatible with `screen` whose bitmap is at least `width` by kBandRows pixels;
   // null when GDI cannot make one.
   HDC Get(HDC screen, int width);
+  // Frees the bitmap between paints; false when none was held.
+  bool Release();
 
  private:
   void Free();

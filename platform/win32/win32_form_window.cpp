@@ -18,10 +18,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"AmorixForm";
 ATOM form_class = 0;
 
-// Posted once, after the first paint of the process, to load what later windows will need while
-// the program waits for its user.
-constexpr UINT kWarmUp = WM_APP + 1;
-bool warm_up_posted = false;
+// Posted after a window's first paint, to make the tooltips asked for until then.
+constexpr UINT kMakeTooltips = WM_APP + 1;
 
 MouseEvent MouseAt(WPARAM wparam, LPARAM lparam, MouseButton button) {
   MouseEvent e;
@@ -112,8 +110,10 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case kWarmUp:
-      Win32Platform::LoadCommonControls();
+    case kMakeTooltips:
+      for (const auto& [id, tool] : std::exchange(pending_tools_, {})) {
+        SetTooltip(id, tool.first, tool.second.c_str());
+      }
       return 0;
     case WM_GETICON:
       if (big_icon_) return reinterpret_cast<LRESULT>(wparam == ICON_BIG ? big_icon_ : small_icon_);
@@ -161,6 +161,9 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
         if (std::exchange(edit.named, false)) accessible::ForgetEditName(edit.hwnd);
       }
       break;
+    case WM_CAPTURECHANGED:
+      events_.OnCaptureLost();
+      return 0;
     case WM_COMMAND: {
       HWND child = reinterpret_cast<HWND>(lparam);
       if (!child || !FindEdit(child)) break;
@@ -209,6 +212,7 @@ void FormWindow::Paint() noexcept {
   PictureCache& pictures = platform_.pictures();
   const Color background = background_;
   const std::int64_t tick = std::exchange(made_in_tick_, 0);
+  const bool first = !std::exchange(painted_, true);
   for (LONG top = dirty.top; top < dirty.bottom && ::IsWindow(window);
        top += PaintBuffer::kBandRows) {
     const RECT band{dirty.left, top, dirty.right,
@@ -225,7 +229,8 @@ void FormWindow::Paint() noexcept {
   stats::AddPaintedPixels(static_cast<long long>(dirty.right - dirty.left) *
                           (dirty.bottom - dirty.top));
   stats::FirstPaintDone(tick);
-  if (!std::exchange(warm_up_posted, true)) ::PostMessageW(window, kWarmUp, 0, 0);
+  stats::Mark(tick ? stats::Stage::kTickPaint : stats::Stage::kFirstPaint);
+  if (first && ::IsWindow(window)) ::PostMessageW(window, kMakeTooltips, 0, 0);
 }
 
 bool FormWindow::SetCursorFor(HWND under_mouse, UINT hit_test) {
@@ -283,11 +288,21 @@ HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
   edits_.push_back({edit, params.text_color, ToWide(params.accessible_name)});
   if (accessible::InUse()) NameEdits();
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (params.max_length > 0) ::SendMessageW(edit, EM_LIMITTEXT, params.max_length, 0);
+  // Without a limit of its own an edit stops at 32,767 characters; 0 lifts that.
+  ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(std::max(params.max_length, 0)), 0);
   return edit;
 }
 
 void FormWindow::SetTooltip(int tool_id, const RECT& rect, const wchar_t* text) {
+  // A tooltip shows only over a painted window: the control waits for the first paint.
+  if (!painted_) {
+    if (*text) {
+      pending_tools_[tool_id] = {rect, text};
+    } else {
+      pending_tools_.erase(tool_id);
+    }
+    return;
+  }
   TTTOOLINFOW tool{};
   tool.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every version of the common controls
   tool.hwnd = hwnd_;

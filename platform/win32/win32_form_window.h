@@ -1,7 +1,8 @@
 #pragma once
 // The native side of one form window: what the window procedure needs between messages (the
 // behaviour's events, the mouse pointer, the edits with their colours and the one that last had
-// the focus, the tooltip control), and what it tells assistive programs.
+// the focus, the tooltip control, made after the window's first paint), and what it tells
+// assistive programs.
 //
 // The object is attached to its window at WM_NCCREATE and freed at WM_NCDESTROY. A behaviour may
 // destroy its own window from inside any event, so the procedure returns at once after calling
@@ -10,9 +11,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -77,6 +80,8 @@ class FormWindow {
   int next_control_id_ = 100;
   HWND tooltip_ = nullptr;  // owned by the form, so the system destroys it with the form
   std::set<int> tools_;
+  bool painted_ = false;
+  std::map<int, std::pair<RECT, std::wstring>> pending_tools_;  // asked for before the first paint
   HICON big_icon_ = nullptr, small_icon_ = nullptr;  // the platform's, kept for the process
   std::int64_t made_in_tick_;  // the timer tick the window was made in, until its first paint
 };

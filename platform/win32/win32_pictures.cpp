@@ -1,33 +1,40 @@
 #include "platform/win32/win32_pictures.h"
 
-#include <ole2.h>
-#include <olectl.h>
+#include <objbase.h>
+// after <objbase.h>; defines the decoder's class and format identifiers here
+#include <initguid.h>
+#include <wincodec.h>
 
 #include <cstring>
+#include <utility>
+
+#include "platform/win32/win32_canvas.h"
+#include "platform/win32/win32_stats.h"
 
 namespace amorix::win32 {
 
 namespace {
 
-using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
-using CreateStreamOnHGlobalFn = HRESULT(WINAPI*)(HGLOBAL, BOOL, LPSTREAM*);
-using OleLoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
-
-// The address of `procedure` in `library`, loaded into `keep`; null when either is missing.
-template <class Function>
-Function Bind(const wchar_t* library, const char* procedure, UniqueModule& keep) {
-  if (!keep) keep.reset(::LoadLibraryW(library));
-  // Through void(*)(): the one cast between function types the compiler accepts silently.
-  return keep ? reinterpret_cast<Function>(
-                    reinterpret_cast<void (*)()>(::GetProcAddress(keep.get(), procedure)))
-              : nullptr;
-}
+using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, LPVOID*);
 
 }  // namespace
 
+PictureCache::~PictureCache() {
+  for (const auto& [id, entry] : pictures_) stats::PictureBytes(-Bytes(entry.bitmap.get()));
+}
+
+bool PictureCache::LetCodecsGo() {
+  if (!codecs_) return false;
+  codecs_.reset();
+  return true;
+}
+
 PictureCache::Picture PictureCache::Get(ResourceId id) {
   auto found = pictures_.find(id);
-  if (found == pictures_.end()) found = pictures_.emplace(id, Load(id)).first;
+  if (found == pictures_.end()) {
+    found = pictures_.emplace(id, Load(id)).first;
+    stats::PictureBytes(Bytes(found->second.bitmap.get()));
+  }
   return {found->second.bitmap.get(), found->second.size};
 }
 
@@ -42,15 +49,21 @@ PictureCache::Entry PictureCache::Load(ResourceId id) {
   return LoadThroughSystem(bytes, size);
 }
 
+// The JPEG decoder of the imaging component, taken from its library's class factory: no COM
+// apartment holds the library, so it can be let go after decoding.
 PictureCache::Entry PictureCache::LoadThroughSystem(const void* bytes, DWORD size) {
-  const auto co_initialize = Bind<CoInitializeFn>(L"ole32.dll", "CoInitialize", ole32_);
-  const auto create_stream =
-      Bind<CreateStreamOnHGlobalFn>(L"ole32.dll", "CreateStreamOnHGlobal", ole32_);
-  const auto load_picture = Bind<OleLoadPictureFn>(L"oleaut32.dll", "OleLoadPicture", oleaut32_);
-  if (!co_initialize || !create_stream || !load_picture) return {};
-  static const HRESULT com = co_initialize(nullptr);
-  (void)com;
-
+  if (!codecs_) codecs_.reset(::LoadLibraryW(L"windowscodecs.dll"));
+  // Through void(*)(): the one cast between function types the compiler accepts silently.
+  const auto get_class = codecs_
+                             ? reinterpret_cast<DllGetClassObjectFn>(reinterpret_cast<void (*)()>(
+                                   ::GetProcAddress(codecs_.get(), "DllGetClassObject")))
+                             : nullptr;
+  UniqueCom<IClassFactory> factory;
+  UniqueCom<IWICBitmapDecoder> decoder;
+  if (!get_class || FAILED(get_class(CLSID_WICJpegDecoder, IID_IClassFactory, factory.put())) ||
+      FAILED(factory.get()->CreateInstance(nullptr, IID_IWICBitmapDecoder, decoder.put()))) {
+    return {};
+  }
   // A stream over a private copy of the bytes; the stream frees the copy.
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
   void* target = memory ? ::GlobalLock(memory) : nullptr;
@@ -61,28 +74,36 @@ PictureCache::Entry PictureCache::LoadThroughSystem(const void* bytes, DWORD siz
   std::memcpy(target, bytes, size);
   ::GlobalUnlock(memory);
   UniqueCom<IStream> stream;
-  if (FAILED(create_stream(memory, TRUE, stream.put()))) {
+  if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.put()))) {
     ::GlobalFree(memory);
     return {};
   }
-  UniqueCom<IPicture> picture;
-  if (FAILED(load_picture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                          picture.put()))) {
+  UniqueCom<IWICBitmapFrameDecode> frame;
+  WICPixelFormatGUID format{};
+  UINT width = 0, height = 0;
+  if (FAILED(decoder.get()->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) ||
+      FAILED(decoder.get()->GetFrame(0, frame.put())) ||
+      FAILED(frame.get()->GetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR ||
+      FAILED(frame.get()->GetSize(&width, &height)) || width == 0 || height == 0) {
     return {};
   }
-  SHORT type = PICTYPE_UNINITIALIZED;
-  OLE_HANDLE handle = 0;
-  if (FAILED(picture.get()->get_Type(&type)) || type != PICTYPE_BITMAP ||
-      FAILED(picture.get()->get_Handle(&handle))) {
-    return {};
-  }
-  // The picture object owns its bitmap; keep a copy of our own and let the object go.
+  // Decoded straight into a top-down DIB section: one copy of the pixels, in the file's format.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
   Entry entry;
-  entry.bitmap.reset(static_cast<HBITMAP>(::CopyImage(
-      reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0)));
-  BITMAP info{};
-  if (!entry.bitmap || !::GetObjectW(entry.bitmap.get(), sizeof(info), &info)) return {};
-  entry.size = {info.bmWidth, info.bmHeight};
+  entry.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UINT stride = (width * 3 + 3) & ~3u;
+  if (!entry.bitmap || !bits ||
+      FAILED(frame.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+    return {};
+  }
+  entry.size = {static_cast<LONG>(width), static_cast<LONG>(height)};
   return entry;
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 #include "app/runtime_error.h"
 #include "platform/win32/win32_canvas.h"
@@ -32,6 +33,27 @@ void Win32Platform::LoadCommonControls() {
 }
 
 Win32Platform::~Win32Platform() = default;
+
+void Win32Platform::PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) {
+  if (picture) {
+    ahead_.emplace_back([this, picture] { pictures_.Get(picture); });
+    ahead_.emplace_back([this] { pictures_.LetCodecsGo(); });
+  }
+  for (const FontSpec& font : fonts) {
+    // Selecting the font into a DC makes the system find and load its face, once.
+    ahead_.emplace_back([this, font, face = std::u16string(font.face)] {
+      FontSpec own = font;
+      own.face = face;
+      HFONT handle = fonts_.Get(own);
+      win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+      if (!handle || !dc) return;
+      win32::SelectGuard select(dc.get(), handle);
+      TEXTMETRICW metrics;
+      ::GetTextMetricsW(dc.get(), &metrics);
+    });
+  }
+  ahead_.emplace_back([] { LoadCommonControls(); });
+}
 
 WindowHandle Win32Platform::CreateFormWindow(const WindowSpec& params, WindowEvents& events) {
   // No frame: the window is exactly its client area, centred on the screen.

@@ -2,8 +2,9 @@
 // The product's platform: Amorix's windows as plain Win32 windows. Forms are borderless popup
 // windows of one window class, painted double-buffered; text boxes are native EDIT children;
 // labels' tooltips live in one tooltip control per window. The region, drag and screen calls go
-// straight to gdi32 and user32. What start-up does not need waits: the common controls are
-// loaded once the first window has painted, and ShellExecuteA is bound from shell32.dll, with
+// straight to gdi32 and user32. What start-up does not need waits: what a window asked for
+// ahead (its picture, its fonts, the common controls) is made while the message queue is empty,
+// and ShellExecuteA is bound from shell32.dll, with
 // COM initialised, on first use.
 //
 // Only the backend and its tests include this header. Tests replace the shell call, the fatal
@@ -12,6 +13,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -95,6 +97,7 @@ class Win32Platform final : public Platform {
   int DeleteObject(RegionHandle r) override;
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
 
+  WindowHandle SetCapture(WindowHandle w) override;
   int ReleaseCapture() override;
   std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
                              std::intptr_t lparam) override;
@@ -103,15 +106,20 @@ class Win32Platform final : public Platform {
                               int show_command) override;
 
   TwipsPerPixel ScreenTwipsPerPixel() override;
+  // Queued, and done a step at a time by the message loop whenever its queue is empty.
+  void PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) override;
 
   void RunMessageLoop() override;
+  // One piece of the work kept for an empty queue: a step asked for ahead, or else letting the
+  // picture codecs or the paint buffer go; false when there is none.
+  bool IdleStep();
   void Quit() override;
   void Terminate() override;
   void ReportFatal(std::u16string_view message) override;
 
   HINSTANCE instance() const { return instance_; }
-  // The common controls (for the tooltips), loaded once per process: not at start-up but as
-  // soon as the first window has painted, or by the first tooltip if that comes sooner.
+  // The common controls (for the edits and tooltips), loaded once per process: not at start-up
+  // but while the splash waits (PrepareAhead), or by the first tooltip if that comes sooner.
   static void LoadCommonControls();
   win32::FontCache& fonts() { return fonts_; }
   win32::PictureCache& pictures() { return pictures_; }
@@ -135,6 +143,7 @@ class Win32Platform final : public Platform {
   ShellExecuteAFn shell_execute_ = nullptr;
   FatalBoxFn fatal_box_;
   std::optional<TwipsPerPixel> twips_override_;
+  std::deque<std::function<void()>> ahead_;  // steps for idle time, in order
 };
 
 }  // namespace amorix

@@ -4,6 +4,7 @@
 // after <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -18,6 +19,16 @@ std::int64_t first_paint_us = -1;
 std::atomic<long long> painted_pixels{0};
 std::atomic<long> form_windows{0};
 std::atomic<long> program_regions{0};
+
+long long stage_bytes[static_cast<int>(Stage::kCount)] = {};
+long long picture_bytes = 0, paint_buffer_bytes = 0, paint_buffer_peak = 0;
+
+long long WorkingSet(bool peak) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+  return static_cast<long long>(peak ? memory.PeakWorkingSetSize : memory.WorkingSetSize);
+}
 
 std::int64_t Now() {
   LARGE_INTEGER now{};
@@ -55,6 +66,20 @@ void ResetTimings() {
   painted_pixels = 0;
 }
 
+void Mark(Stage stage) {
+  long long& bytes = stage_bytes[static_cast<int>(stage)];
+  if (bytes == 0) bytes = WorkingSet(false);
+}
+
+void PictureBytes(long long change) {
+  picture_bytes += change;
+}
+
+void PaintBufferBytes(long long change) {
+  paint_buffer_bytes += change;
+  paint_buffer_peak = std::max(paint_buffer_peak, paint_buffer_bytes);
+}
+
 void AddPaintedPixels(long long pixels) {
   painted_pixels.fetch_add(pixels, std::memory_order_relaxed);
 }
@@ -90,17 +115,19 @@ Handles LiveHandles() {
 }
 
 std::string Report() {
-  PROCESS_MEMORY_COUNTERS memory{};
-  memory.cb = sizeof(memory);
-  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
   const Handles live = LiveHandles();
   HANDLE process = ::GetCurrentProcess();
   const struct {
     const char* key;
     long long value;
   } lines[] = {
-      {"peak_working_set_bytes", static_cast<long long>(memory.PeakWorkingSetSize)},
-      {"working_set_bytes", static_cast<long long>(memory.WorkingSetSize)},
+      {"peak_working_set_bytes", WorkingSet(true)},
+      {"working_set_bytes", WorkingSet(false)},
+      {"ws_first_paint_bytes", stage_bytes[static_cast<int>(Stage::kFirstPaint)]},
+      {"ws_prepared_bytes", stage_bytes[static_cast<int>(Stage::kPrepared)]},
+      {"ws_tick_paint_bytes", stage_bytes[static_cast<int>(Stage::kTickPaint)]},
+      {"picture_bytes", picture_bytes},
+      {"paint_buffer_peak_bytes", paint_buffer_peak},
       {"tick_to_first_paint_us", first_paint_us},
       {"painted_pixels", PaintedPixels()},
       {"live_gdi", live.gdi()},

@@ -32,6 +32,15 @@ void FirstPaintDone(std::int64_t tick);
 // Microseconds from the first such tick to the end of its window's first paint; -1 before one.
 std::int64_t TickToFirstPaintMicroseconds();
 
+// The working set at a few moments of a run, each taken the first time it comes: the end of the
+// process's first paint, the end of the work done ahead, the end of the first paint after a tick.
+enum class Stage { kFirstPaint, kPrepared, kTickPaint, kCount };
+void Mark(Stage stage);
+// Bytes of memory the backend holds for itself: decoded pictures and the paint buffer (reported
+// at its largest, as it is freed between bursts of paints).
+void PictureBytes(long long change);
+void PaintBufferBytes(long long change);
+
 void AddPaintedPixels(long long pixels);
 long long PaintedPixels();
 

@@ -1,7 +1,9 @@
 // The calls Win32Platform passes straight through to the system, and the process itself.
 #include <objbase.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/runtime_error.h"
 #include "platform/win32/win32_form_window.h"
@@ -62,6 +64,10 @@ int Win32Platform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
   return set;
 }
 
+WindowHandle Win32Platform::SetCapture(WindowHandle w) {
+  return ToWindowHandle(::SetCapture(ToHwnd(w)));
+}
+
 int Win32Platform::ReleaseCapture() {
   return ::ReleaseCapture();
 }
@@ -97,7 +103,10 @@ TwipsPerPixel Win32Platform::ScreenTwipsPerPixel() {
 
 void Win32Platform::RunMessageLoop() {
   MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    // Nothing waiting, paints included: a step of the work put off for idle time.
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && IdleStep()) continue;
+    if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     // Through the dialog manager, Tab and Shift+Tab move between a form's edits.
     HWND form = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (win32::FormWindow::From(form) && ::IsDialogMessageW(form, &msg)) continue;
@@ -105,6 +114,15 @@ void Win32Platform::RunMessageLoop() {
     ::DispatchMessageW(&msg);
   }
   win32::stats::WriteIfAsked();
+}
+
+bool Win32Platform::IdleStep() {
+  if (ahead_.empty()) return pictures_.LetCodecsGo() || paint_buffer_.Release();
+  const std::function<void()> step = std::move(ahead_.front());
+  ahead_.pop_front();
+  step();
+  if (ahead_.empty()) win32::stats::Mark(win32::stats::Stage::kPrepared);
+  return true;
 }
 
 void Win32Platform::Quit() {

@@ -4,12 +4,14 @@
 //   -m NAME  wait until a top-level window with this exact name is mapped; prints "map NAME MS"
 //   -c NAME  ask that window to close, as a window manager would (WM_DELETE_WINDOW)
 //   -s MS    sleep
+//   -p FILE  copy /proc/PID/smaps of the process that owns the window the last -m found
+//            (its _NET_WM_PID) to FILE: the memory it has mapped, file by file
 // then the command's end is awaited and "exit STATUS MS" printed. Events, not polling: the root
 // window's substructure is watched from before the launch, so a map is seen as the server makes
 // it. Past the time limit (-T, default 30000 ms) the command is killed, by its PID, and the exit
 // status is 2.
 //
-// Usage: map_wait [-T MS] (-m NAME | -c NAME | -s MS)... -- COMMAND [ARGS...]
+// Usage: map_wait [-T MS] (-m NAME | -c NAME | -s MS | -p FILE)... -- COMMAND [ARGS...]
 
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xatom.h>
@@ -142,6 +144,32 @@ static Window Pump(const char* name, double until_ms) {
   }
 }
 
+static void CopySmaps(Window w, const char* path) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = NULL;
+  Atom pid_atom = XInternAtom(display, "_NET_WM_PID", False);
+  if (w == None ||
+      XGetWindowProperty(display, w, pid_atom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) != Success ||
+      !data || count != 1) {
+    if (data) XFree(data);
+    Fail("the window has no _NET_WM_PID");
+  }
+  char source[64];
+  snprintf(source, sizeof source, "/proc/%lu/smaps", *(unsigned long*)data);
+  XFree(data);
+  FILE* in = fopen(source, "r");
+  FILE* out = fopen(path, "w");
+  if (!in || !out) Fail("cannot copy smaps");
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) fwrite(buffer, 1, n, out);
+  fclose(in);
+  fclose(out);
+}
+
 static void Close(Window w) {
   XEvent e;
   memset(&e, 0, sizeof e);
@@ -184,15 +212,19 @@ int main(int argc, char** argv) {
     execvp(argv[i + 1], argv + i + 1);
     _exit(127);
   }
+  Window last_found = None;
   for (int s = 0; s < step_count; ++s) {
     const struct Step* step = &steps[s];
     if (step->kind == 'm') {
-      if (Pump(step->arg, deadline_ms) == None) Fail("no such window came in time");
+      last_found = Pump(step->arg, deadline_ms);
+      if (last_found == None) Fail("no such window came in time");
       printf("map %s %.1f\n", step->arg, NowMs() - launched_ms);
     } else if (step->kind == 'c') {
       Window w = Pump(step->arg, deadline_ms);
       if (w == None) Fail("no window to close");
       Close(w);
+    } else if (step->kind == 'p') {
+      CopySmaps(last_found, step->arg);
     } else if (step->kind == 's') {
       Pump(NULL, NowMs() + atof(step->arg));
     } else {

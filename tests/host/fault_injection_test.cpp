@@ -73,6 +73,7 @@ class RefusingPlatform final : public Platform {
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override {
     return inner_.SetWindowRgn(w, r, redraw);
   }
+  WindowHandle SetCapture(WindowHandle w) override { return inner_.SetCapture(w); }
   int ReleaseCapture() override { return inner_.ReleaseCapture(); }
   std::intptr_t SendMessageA(WindowHandle w, unsigned m, std::uintptr_t wp,
                              std::intptr_t lp) override {

@@ -201,6 +201,33 @@ TEST_F(MainWindowTest, AHoverChangeRepaintsOnlyTheLabel) {
   EXPECT_EQ(platform.InvalidatedArea(main.hWnd()), 0);
 }
 
+TEST_F(MainWindowTest, ALabelHoldsTheMouseFromItsPressAndClicksOnlyOnThatPress) {
+  Form1& main = StartToMain();
+  const WindowHandle w = main.hWnd();
+  const Point credit = Centre(main.Label9.Bounds());
+  platform.ClearLog();
+  // Released outside the window: the held mouse brings the release here, so a later release
+  // over the label finds no press.
+  platform.Press(w, credit.x, credit.y);
+  EXPECT_EQ(platform.Release(w, 700, credit.y), HeadlessPlatform::Hit::kWindow);
+  platform.Release(w, credit.x, credit.y);
+  // The capture taken away in the middle of a press forgets the press.
+  platform.Press(w, credit.x, credit.y);
+  EXPECT_TRUE(platform.TakeCaptureAway());
+  platform.Release(w, credit.x, credit.y);
+  EXPECT_TRUE(Shown(&main));
+  EXPECT_EQ(platform.Log({"SetCapture", "ReleaseCapture"}),
+            (std::vector<std::string>{"SetCapture(Amorix-Nimbus)->null", "ReleaseCapture()",
+                                      "SetCapture(Amorix-Nimbus)->null"}));
+
+  platform.ClearLog();
+  Click(main, main.Label9);
+  EXPECT_TRUE(Shown(Find<Form3>()));
+  EXPECT_EQ(platform.Log({"SetCapture", "ReleaseCapture"}),
+            (std::vector<std::string>{"SetCapture(Amorix-Nimbus)->null", "ReleaseCapture()"}));
+  EXPECT_FALSE(platform.TakeCaptureAway()) << "the click let the mouse go";
+}
+
 TEST_F(MainWindowTest, PressingTheBackgroundWithAnyButtonDragsAndALabelDoesNot) {
   Form1& main = StartToMain();
   const Point bg = Background(main);

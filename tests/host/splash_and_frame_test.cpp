@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,29 @@ TEST_F(SplashTest, TheTickHandsOverToTheMainWindowWithoutEndingTheProgram) {
   EXPECT_EQ(platform.VisibleCaptions(), std::vector<std::u16string>{u"Amorix-Nimbus"});
   // The splash's timer went with its window: the tick cannot come again.
   EXPECT_FALSE(platform.FireTimer(splash, 1));
+}
+
+TEST_F(SplashTest, AsksAheadForWhatTheMainWindowFirstPaintsWithoutMakingIt) {
+  program.Start();
+  EXPECT_EQ(platform.prepared_pictures(), std::vector<ResourceId>{IDP_FORM1});
+  EXPECT_EQ(Find<Form1>(), nullptr);
+  EXPECT_EQ(platform.VisibleCaptions(), std::vector<std::u16string>{u"Amorix"});
+
+  platform.FireTimer(platform.Window(u"Amorix"), 1);
+  Form1& main = *Find<Form1>();
+  const auto prepared = [&](const headless::RecordedFont& font) {
+    return std::ranges::find(platform.prepared_fonts(), font) != platform.prepared_fonts().end();
+  };
+  for (EditHandle edit : platform.Info(main.hWnd()).edits) {
+    EXPECT_TRUE(prepared(platform.Info(edit).font)) << platform.Info(edit).number;
+  }
+  const headless::Drawing drawing = platform.Paint(main.hWnd());
+  for (const headless::DrawOp* text : drawing.OfKind(headless::DrawOp::Kind::kText)) {
+    if (text->text.empty()) continue;  // nothing to lay out: no font needed
+    EXPECT_TRUE(prepared(text->font)) << "text at " << text->rect.left << "," << text->rect.top;
+  }
+  ASSERT_FALSE(drawing.OfKind(headless::DrawOp::Kind::kPicture).empty());
+  EXPECT_EQ(drawing.OfKind(headless::DrawOp::Kind::kPicture)[0]->picture, IDP_FORM1);
 }
 
 TEST_F(FrameTest, EachWindowHasOneInstanceCreatedOnFirstUse) {

@@ -28,6 +28,7 @@ class RegionsOnlyPlatform : public Platform {
   void StartTimer(WindowHandle, int, unsigned) override { std::abort(); }
   void StopTimer(WindowHandle, int) override { std::abort(); }
   int SetWindowRgn(WindowHandle, RegionHandle, int) override { std::abort(); }
+  WindowHandle SetCapture(WindowHandle) override { std::abort(); }
   int ReleaseCapture() override { std::abort(); }
   std::intptr_t SendMessageA(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) override {
     std::abort();

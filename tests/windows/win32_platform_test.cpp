@@ -43,6 +43,7 @@ class Recorder final : public WindowEvents {
   }
   std::vector<AccessibleLabel> OnDescribeLabels() noexcept override { return labels; }
   void OnLabelAction(int label) noexcept override { actions.push_back(label); }
+  void OnCaptureLost() noexcept override { ++captures_lost; }
 
   std::vector<AccessibleLabel> labels;
   std::vector<int> actions;
@@ -50,7 +51,7 @@ class Recorder final : public WindowEvents {
   std::vector<MouseEvent> moves, downs, ups;
   std::vector<EditHandle> changes;
   std::vector<int> ticks;
-  int close_requests = 0;
+  int close_requests = 0, captures_lost = 0;
   std::function<void(Canvas&)> on_paint;
   std::function<void()> on_mouse_down, on_timer, on_close;
 };
@@ -289,8 +290,12 @@ TEST_F(Win32PlatformTest, EditHasItsStyleLimitFontAndColours) {
   EXPECT_EQ(::GetTextColor(dc.get()), RGB(192, 0, 0));
   EXPECT_EQ(::GetBkColor(dc.get()), ::GetSysColor(COLOR_WINDOW));
 
+  // No limit of its own: more than the 32,767 characters an edit takes by default.
   EditHandle unlimited = MakeEdit(w, 50);
-  EXPECT_GE(::SendMessageW(ToHwnd(unlimited), EM_GETLIMITTEXT, 0, 0), 30000);
+  EXPECT_GT(::SendMessageW(ToHwnd(unlimited), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFF0);
+  const std::wstring pasted(40000, L'7');
+  ::SendMessageW(ToHwnd(unlimited), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pasted.c_str()));
+  EXPECT_EQ(platform_.GetEditText(unlimited).size(), 40000u);
   EXPECT_FALSE(::GetWindowLongPtrW(ToHwnd(unlimited), GWL_STYLE) & ES_CENTER);
   platform_.SetEditVisible(unlimited, false);
   EXPECT_FALSE(::GetWindowLongPtrW(ToHwnd(unlimited), GWL_STYLE) & WS_VISIBLE);
@@ -391,13 +396,17 @@ Tool GetTool(HWND tooltip, HWND form, int id) {
   return tool;
 }
 
-TEST_F(Win32PlatformTest, TooltipsAreAddedUpdatedAndRemoved) {
+TEST_F(Win32PlatformTest, TooltipsAreMadeAfterTheFirstPaintThenUpdatedAndRemoved) {
   WindowHandle w = MakeWindow();
   HWND form = ToHwnd(w);
-  platform_.SetTooltip(w, 9, {0, 0, 5, 5}, u"");
-  EXPECT_EQ(TooltipOf(form), nullptr) << "nothing to show, nothing made";
-
+  platform_.SetTooltip(w, 6, {0, 0, 5, 5}, u"Gone before the paint");
+  platform_.SetTooltip(w, 6, {}, u"");
   platform_.SetTooltip(w, 7, {1, 2, 30, 40}, u"Visit us");
+  EXPECT_EQ(TooltipOf(form), nullptr) << "not before the window has painted";
+  platform_.ShowFormWindow(w, true);
+  ::UpdateWindow(form);
+  ASSERT_TRUE(PumpUntil([&] { return TooltipOf(form) != nullptr; }));
+  platform_.SetTooltip(w, 9, {0, 0, 5, 5}, u"");
   HWND tooltip = TooltipOf(form);
   ASSERT_NE(tooltip, nullptr);
   EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
@@ -442,10 +451,12 @@ TEST_F(Win32PlatformTest, RegionAndUserCallsReachTheSystem) {
   EXPECT_FALSE(::PtInRegion(ToHrgn(scratch), 15, 5));
   for (RegionHandle r : {scratch, left, oval}) EXPECT_NE(platform_.DeleteObject(r), 0);
 
-  ::SetCapture(hwnd);
+  EXPECT_EQ(platform_.SetCapture(w), nullptr);
   ASSERT_EQ(::GetCapture(), hwnd);
+  EXPECT_EQ(events_.captures_lost, 0);
   EXPECT_NE(platform_.ReleaseCapture(), 0);
   EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_EQ(events_.captures_lost, 1) << "WM_CAPTURECHANGED reaches the events";
   EXPECT_EQ(platform_.SendMessageA(w, WM_CLOSE, 0, 0), 0);
   EXPECT_EQ(events_.close_requests, 1);
 }
@@ -534,6 +545,23 @@ TEST(Win32PicturesTest, EmbeddedPicturesDecodeToTheirSizeOnce) {
     ++decoded;
   }
   if (decoded == 0) GTEST_SKIP() << "no pictures linked";
+}
+
+TEST(Win32PrepareAheadTest, IdleStepsDecodeMakeFontsAndLetTheCodecsGo) {
+  if (!HasResource(IDP_FORM1, MAKEINTRESOURCEW(10))) GTEST_SKIP() << "no pictures linked";
+  Win32Platform platform(Module());
+  const FontSpec fonts[] = {{.face = u"Times New Roman", .points = 18, .italic = true}, {}};
+  const long fonts_before = win32::UniqueFont::Live();
+  platform.PrepareAhead(IDP_FORM1, fonts);
+  EXPECT_EQ(win32::UniqueFont::Live(), fonts_before) << "nothing before the queue is idle";
+  int steps = 0;
+  while (platform.IdleStep()) ++steps;
+  EXPECT_GE(steps, 4);
+  EXPECT_EQ(win32::UniqueFont::Live(), fonts_before + 2);
+  EXPECT_NE(::GetModuleHandleW(L"comctl32.dll"), nullptr);
+  EXPECT_EQ(::GetModuleHandleW(L"windowscodecs.dll"), nullptr) << "the codecs were let go";
+  EXPECT_NE(platform.pictures().Get(IDP_FORM1).bitmap, nullptr);
+  EXPECT_EQ(::GetModuleHandleW(L"windowscodecs.dll"), nullptr) << "decoded ahead, not again";
 }
 
 // A white 64 x 48 surface to draw on, read back pixel by pixel.

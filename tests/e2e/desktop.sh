@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# `make run` on a desktop: a virtual display of its own with a window manager (openbox) running,
+# the program started by scripts/run.sh as `make run` starts it, and the windows judged by what
+# the manager knows of them: the splash stays off the taskbar (_NET_WM_STATE_SKIP_TASKBAR), the
+# main window is in the manager's window list (_NET_CLIENT_LIST) and on the taskbar. Prints one
+# line per check and `N passed, M failed`. Only what was started here is stopped, by its PID.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+[ -n "${AMORIX_DESKTOP_OWN_DISPLAY:-}" ] ||
+  exec "$root/scripts/with-xvfb.sh" env AMORIX_DESKTOP_OWN_DISPLAY=1 "$0" "$@"
+exe=$(realpath -m "${AMORIX_EXE:-$root/build/windows/Quillon Amorix.exe}")
+prefix=$(realpath -m "$root/build/desktop/wineprefix")
+mkdir -p "$root/build/desktop"
+log=$root/build/desktop/run.log
+
+openbox --sm-disable >"$log" 2>&1 &
+manager=$!
+program=
+finish() {
+  [ -n "$program" ] && kill "$program" 2>/dev/null
+  WINEPREFIX=$prefix-managed wineserver -k >/dev/null 2>&1
+  kill "$manager" 2>/dev/null
+  wait 2>/dev/null
+}
+trap finish EXIT
+
+# Waits up to $1 seconds for a command to succeed.
+wait_for() {
+  local seconds=$1 i
+  shift
+  for i in $(seq $((seconds * 10))); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+named() { xdotool search --name "^$1\$" 2>/dev/null | head -n1; }
+has_window() { [ -n "$(named "$1")" ]; }
+state_of() { xprop -id "$(named "$1")" _NET_WM_STATE 2>/dev/null; }
+listed() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$(named "$1")")"; }
+
+passed=0 failed=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok   $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $what"
+    failed=$((failed + 1))
+  fi
+}
+
+check "a window manager runs on the display" wait_for 10 manager_runs
+"$root/scripts/run.sh" "$exe" "$root/build/desktop/wineprefix" >>"$log" 2>&1 &
+program=$!
+# The managed prefix is made on the first run: allow for it.
+check "the splash 'Amorix' comes up" wait_for 120 has_window Amorix
+check "  ... off the taskbar" wait_for 5 eval 'state_of Amorix | grep -q _NET_WM_STATE_SKIP_TASKBAR'
+check "the main window 'Amorix-Nimbus' follows" wait_for 15 has_window Amorix-Nimbus
+check "  ... in the window manager's list" wait_for 5 listed Amorix-Nimbus
+check "  ... and on the taskbar" eval '! state_of Amorix-Nimbus | grep -q _NET_WM_STATE_SKIP_TASKBAR'
+check "the run took the managed prefix" test -d "$prefix-managed"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
