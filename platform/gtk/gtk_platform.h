@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/common/utf8.h"
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/platform.h"
 
@@ -23,7 +24,7 @@ namespace amorix {
 namespace gtk {
 class FormWindow;
 
-std::string Utf8(std::u16string_view text);  // unpaired surrogates become U+FFFD
+using common::Utf8;
 std::u16string Utf16(const char* text);
 // The fonts the layouts name, mapped to metric-compatible free fonts; before any text is laid out.
 void LoadFontAliases();

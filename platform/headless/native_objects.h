@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/common/utf8.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/regions/region_model.h"
 
@@ -32,6 +33,6 @@ struct amorix::NativeRegionTag {
 
 namespace amorix::headless {
 
-std::string Utf8(std::u16string_view text);  // unpaired surrogates become U+FFFD
+using common::Utf8;
 
 }  // namespace amorix::headless

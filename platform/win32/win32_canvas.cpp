@@ -1,5 +1,6 @@
 #include "platform/win32/win32_canvas.h"
 
+#include "platform/common/frame_bands.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_stats.h"
 
@@ -58,21 +59,8 @@ void Win32Canvas::FillRect(const PixelRect& r, Color c) {
 }
 
 void Win32Canvas::FrameRect(const PixelRect& r, Color c, int width) {
-  if (width <= 0) return;
-  // The pen's path runs through the first and the last pixel of each side.
-  const int before = width / 2;
-  const PixelRect outer{r.left - before, r.top - before, r.right - 1 - before + width,
-                        r.bottom - 1 - before + width};
-  const PixelRect inner{outer.left + width, outer.top + width, outer.right - width,
-                        outer.bottom - width};
-  if (inner.Width() <= 0 || inner.Height() <= 0) {
-    FillRect(outer, c);
-    return;
-  }
-  FillRect({outer.left, outer.top, outer.right, inner.top}, c);
-  FillRect({outer.left, inner.bottom, outer.right, outer.bottom}, c);
-  FillRect({outer.left, inner.top, inner.left, inner.bottom}, c);
-  FillRect({inner.right, inner.top, outer.right, inner.bottom}, c);
+  const common::FrameBands frame = common::FrameRectBands(r, width);
+  for (int i = 0; i < frame.count; ++i) FillRect(frame.bands[i], c);
 }
 
 void Win32Canvas::DrawPicture(ResourceId picture, int x, int y) {
