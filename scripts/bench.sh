@@ -50,6 +50,16 @@ printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\tws_first_paint\tws
 
 value() { sed -n "s/^$1=//p" "$stats"; }
 
+# The launch-to-map time of a watched run (map_wait's first line), or a complaint when the run did
+# not end cleanly with its figures written. Usage: startup_of WATCH_OUTPUT WHAT
+startup_of() {
+  if [ "$(awk '$1 == "exit" { print $2 }' <<<"$1")" != 0 ] || [ ! -s "$stats" ]; then
+    echo "bench: $2 did not end cleanly: $1" >&2
+    return 1
+  fi
+  awk 'NR == 1 { print $3 }' <<<"$1"
+}
+
 # One run: program or bare window, launched, watched, closed; appends a line to runs.tsv.
 one_run() {
   local run=$1 which=$2 watch
@@ -61,13 +71,8 @@ one_run() {
     watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -m Bare \
       -p "$out/smaps/$which-$run" -c Bare -- wine "$bare" --tick) || true
   fi
-  local startup exit_status
-  startup=$(awk 'NR == 1 { print $3 }' <<<"$watch")
-  exit_status=$(awk '$1 == "exit" { print $2 }' <<<"$watch")
-  if [ "$exit_status" != 0 ] || [ ! -s "$stats" ]; then
-    echo "bench: run $run of $which did not end cleanly: $watch" >&2
-    return 1
-  fi
+  local startup
+  startup=$(startup_of "$watch" "run $run of $which") || return 1
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
     "$(value tick_to_first_paint_us | awk '{ printf "%.2f", $1 / 1000 }')" \
     "$(value peak_working_set_bytes)" "$(value ws_first_paint_bytes)" "$(value ws_prepared_bytes)" \
@@ -232,7 +237,7 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
   stats=$(realpath -m "$out/native-stats.txt")
   printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\n' >"$raw"
   native_run() {
-    local run=$1 which=$2 watch startup exit_status
+    local run=$1 which=$2 watch startup
     rm -f "$stats"
     export AMORIX_STATS_FILE=$stats NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
     if [ "$which" = amorix ]; then
@@ -242,12 +247,7 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
       watch=$("$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick) || true
     fi
     unset AMORIX_STATS_FILE
-    startup=$(awk 'NR == 1 { print $3 }' <<<"$watch")
-    exit_status=$(awk '$1 == "exit" { print $2 }' <<<"$watch")
-    if [ "$exit_status" != 0 ] || [ ! -s "$stats" ]; then
-      echo "bench: native run $run of $which did not end cleanly: $watch" >&2
-      return 1
-    fi
+    startup=$(startup_of "$watch" "native run $run of $which") || return 1
     printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$which" "$startup" \
       "$(value tick_to_first_paint_us | awk '{ printf "%.2f", $1 / 1000 }')" \
       "$(value peak_working_set_bytes)" >>"$raw"
