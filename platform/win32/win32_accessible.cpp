@@ -24,9 +24,12 @@ constexpr GUID kNameProperty{
 
 bool asked = false;
 
+// With the one function of oleaut32 the objects need, bound with it: oleaut32 (some 300 KiB)
+// comes into the process only when an assistive program first asks.
 struct Oleacc {
   decltype(&::LresultFromObject) lresult_from_object = nullptr;
   decltype(&::CreateStdAccessibleObject) create_std_object = nullptr;
+  decltype(&::SysAllocStringLen) sys_alloc_string_len = nullptr;
 };
 
 template <class Fn>
@@ -40,12 +43,17 @@ const Oleacc* Library() {
   static const Oleacc* library = []() -> const Oleacc* {
     static Oleacc bound;
     HMODULE module = ::LoadLibraryW(L"oleacc.dll");
-    if (!module) return nullptr;
+    HMODULE oleaut = ::LoadLibraryW(L"oleaut32.dll");
+    if (!module || !oleaut) return nullptr;
+    bound.sys_alloc_string_len =
+        Bind<decltype(bound.sys_alloc_string_len)>(oleaut, "SysAllocStringLen");
     bound.lresult_from_object =
         Bind<decltype(bound.lresult_from_object)>(module, "LresultFromObject");
     bound.create_std_object =
         Bind<decltype(bound.create_std_object)>(module, "CreateStdAccessibleObject");
-    return bound.lresult_from_object && bound.create_std_object ? &bound : nullptr;
+    return bound.lresult_from_object && bound.create_std_object && bound.sys_alloc_string_len
+               ? &bound
+               : nullptr;
   }();
   return library;
 }
@@ -67,8 +75,13 @@ IAccPropServices* PropServices() {
   return services;
 }
 
+// Only objects made once Library() answered call these.
 BSTR Bstr(std::wstring_view text) {
-  return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return Library()->sys_alloc_string_len(text.data(), static_cast<UINT>(text.size()));
+}
+
+void Empty(VARIANT* variant) {
+  variant->vt = VT_EMPTY;  // all VariantInit does
 }
 
 // One form window's client area. It holds only the window handle and asks the window for
@@ -150,7 +163,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
-    ::VariantInit(role);
+    Empty(role);
     Child c = Find(child);
     if (c.error != S_OK || c.edit) return c.error != S_OK ? c.error : E_INVALIDARG;
     role->vt = VT_I4;
@@ -159,7 +172,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (!state) return E_POINTER;
-    ::VariantInit(state);
+    Empty(state);
     Child c = Find(child);
     if (c.error != S_OK || c.edit) return c.error != S_OK ? c.error : E_INVALIDARG;
     long flags = 0;
@@ -185,7 +198,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
     if (!focus) return E_POINTER;
-    ::VariantInit(focus);
+    Empty(focus);
     FormWindow* form = Form();
     if (!form) return CO_E_OBJNOTCONNECTED;
     HWND focused = ::GetFocus();
@@ -201,7 +214,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
     if (!selection) return E_POINTER;
-    ::VariantInit(selection);
+    Empty(selection);
     return Form() ? S_FALSE : CO_E_OBJNOTCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
@@ -238,7 +251,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
     if (!end) return E_POINTER;
-    ::VariantInit(end);
+    Empty(end);
     Child c = Find(start);
     if (c.error != S_OK) return c.error;
     long id = 0;
@@ -257,7 +270,7 @@ class FormAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
     if (!hit) return E_POINTER;
-    ::VariantInit(hit);
+    Empty(hit);
     if (!Refresh()) return CO_E_OBJNOTCONNECTED;
     POINT at{x, y};
     ::ScreenToClient(window_, &at);

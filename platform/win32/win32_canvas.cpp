@@ -31,12 +31,18 @@ void PaintBuffer::Free() {
 }
 
 bool PaintBuffer::Release() {
-  if (!dc_) return false;
+  if (!dc_ || kept_) return false;
   Free();
   return true;
 }
 
+void PaintBuffer::MakeAhead(int width) {
+  WindowDcGuard screen(nullptr);
+  kept_ = screen.dc() && Get(screen.dc(), width);
+}
+
 HDC PaintBuffer::Get(HDC screen, int width) {
+  kept_ = false;
   if (dc_ && width <= width_) return dc_.get();
   Free();
   dc_.reset(::CreateCompatibleDC(screen));

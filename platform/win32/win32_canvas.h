@@ -5,7 +5,8 @@
 //
 // The off-screen bitmap (PaintBuffer) is one band of rows high: a large dirty area is composed and
 // copied a band at a time, each band complete before its blit, so the buffer stays small. It is
-// kept through a burst of paints and freed when the program falls idle.
+// kept through a burst of paints and freed when the program falls idle; one made ahead for a
+// window still to come waits for that window's first paint.
 
 #include <windows.h>
 
@@ -39,7 +40,10 @@ class PaintBuffer {
   // A memory DC compatible with `screen` whose bitmap is at least `width` by kBandRows pixels;
   // null when GDI cannot make one.
   HDC Get(HDC screen, int width);
-  // Frees the bitmap between paints; false when none was held.
+  // Makes the buffer ahead for a window `width` pixels wide, and keeps it from Release until a
+  // paint has used it.
+  void MakeAhead(int width);
+  // Frees the bitmap between paints; false when none was held (or it is kept for a paint).
   bool Release();
 
  private:
@@ -49,6 +53,7 @@ class PaintBuffer {
   UniqueBitmap bitmap_;
   HGDIOBJ original_ = nullptr;  // the DC's own bitmap, put back before ours is freed
   int width_ = 0;
+  bool kept_ = false;
 };
 
 class Win32Canvas final : public Canvas {

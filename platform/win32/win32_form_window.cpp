@@ -200,11 +200,13 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
 // The dirty area is composed a band of rows at a time in the kept buffer; each band goes to the
 // screen whole.
 void FormWindow::Paint() noexcept {
+  stats::Lap("wm_paint");
   PaintGuard paint(hwnd_);
   const RECT dirty = paint.dirty();
   if (!paint.dc() || ::IsRectEmpty(&dirty)) return;
   HDC memory = platform_.paint_buffer().Get(paint.dc(), dirty.right - dirty.left);
   if (!memory) return;
+  stats::Lap("paint_buffer");
   // Locals from here on: the behaviour's paint is the last use of `this`.
   HWND window = hwnd_;
   WindowEvents& events = events_;

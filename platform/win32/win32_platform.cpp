@@ -8,6 +8,7 @@
 #include "app/runtime_error.h"
 #include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_form_window.h"
+#include "platform/win32/win32_stats.h"
 
 namespace amorix {
 
@@ -38,6 +39,9 @@ void Win32Platform::PrepareAhead(ResourceId picture, std::span<const FontSpec> f
   if (picture) {
     ahead_.emplace_back([this, picture] { pictures_.Get(picture); });
     ahead_.emplace_back([this] { pictures_.LetCodecsGo(); });
+    // The window is as wide as its picture: its paint buffer waits for it.
+    ahead_.emplace_back(
+        [this, picture] { paint_buffer_.MakeAhead(pictures_.Get(picture).size.cx); });
   }
   for (const FontSpec& font : fonts) {
     // Selecting the font into a DC makes the system find and load its face, once.
@@ -66,6 +70,7 @@ WindowHandle Win32Platform::CreateFormWindow(const WindowSpec& params, WindowEve
   HWND window = FormWindow::Create(owner, params.in_taskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW,
                                    caption.c_str(), bounds, instance_);
   if (!window) throw RuntimeError("The system cannot create the window");
+  win32::stats::Lap("create");
   return ToWindowHandle(window);
 }
 
@@ -82,10 +87,12 @@ HICON Win32Platform::Icon(ResourceId id, bool big) {
 
 void Win32Platform::ShowFormWindow(WindowHandle w, bool visible) {
   ::ShowWindow(ToHwnd(w), visible ? SW_SHOW : SW_HIDE);
+  win32::stats::Lap("show");
 }
 
 void Win32Platform::DestroyFormWindow(WindowHandle w) {
   ::DestroyWindow(ToHwnd(w));
+  win32::stats::Lap("destroy");
 }
 
 void Win32Platform::Invalidate(WindowHandle w, const PixelRect& r) {
@@ -113,6 +120,7 @@ EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& params
   FormWindow* form = FormWindow::From(ToHwnd(parent));
   HWND edit = form ? form->CreateEdit(params, fonts_.Get(params.font)) : nullptr;
   if (!edit) throw RuntimeError("The system cannot create the text box");
+  win32::stats::Lap("edit");
   return ToEditHandle(edit);
 }
 
@@ -126,14 +134,17 @@ std::u16string Win32Platform::GetEditText(EditHandle e) {
 
 void Win32Platform::SetEditText(EditHandle e, std::u16string_view text) {
   ::SetWindowTextW(ToHwnd(e), ToWide(text).c_str());
+  win32::stats::Lap("edit_text");
 }
 
 void Win32Platform::SetEditVisible(EditHandle e, bool visible) {
   ::ShowWindow(ToHwnd(e), visible ? SW_SHOW : SW_HIDE);
+  win32::stats::Lap("edit_shown");
 }
 
 void Win32Platform::FocusEdit(EditHandle e) {
   ::SetFocus(ToHwnd(e));
+  win32::stats::Lap("focus");
 }
 
 void Win32Platform::StartTimer(WindowHandle w, int timer_id, unsigned interval_ms) {

@@ -3,9 +3,8 @@
 // windows of one window class, painted double-buffered; text boxes are native EDIT children;
 // labels' tooltips live in one tooltip control per window. The region, drag and screen calls go
 // straight to gdi32 and user32. What start-up does not need waits: what a window asked for
-// ahead (its picture, its fonts, the common controls) is made while the message queue is empty,
-// and ShellExecuteA is bound from shell32.dll, with
-// COM initialised, on first use.
+// ahead (its picture, its fonts, its paint buffer, the common controls) is made while the message
+// queue is empty, and ShellExecuteA is bound from shell32.dll, with COM initialised, on first use.
 //
 // Only the backend and its tests include this header. Tests replace the shell call, the fatal
 // message box and the screen ratio through the *ForTesting hooks, so none opens a browser or

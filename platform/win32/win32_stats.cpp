@@ -16,6 +16,13 @@ namespace {
 
 std::int64_t current_tick = 0;
 std::int64_t first_paint_us = -1;
+std::int64_t first_tick = 0;  // the first tick, whose window's first paint is timed
+struct Step {
+  const char* name;
+  std::int64_t at;
+};
+Step laps[32];
+int lap_count = 0;
 std::atomic<long long> painted_pixels{0};
 std::atomic<long> form_windows{0};
 std::atomic<long> program_regions{0};
@@ -40,6 +47,7 @@ std::int64_t Now() {
 
 TickScope::TickScope() : outer_(current_tick) {
   current_tick = Now();
+  if (first_paint_us < 0 && first_tick == 0) first_tick = current_tick;
 }
 
 TickScope::~TickScope() {
@@ -57,12 +65,19 @@ void FirstPaintDone(std::int64_t tick) {
   if (frequency.QuadPart > 0) first_paint_us = (Now() - tick) * 1000000 / frequency.QuadPart;
 }
 
+void Lap(const char* step) {
+  if (first_tick == 0 || first_paint_us >= 0 || lap_count == std::ssize(laps)) return;
+  laps[lap_count++] = {step, Now()};
+}
+
 std::int64_t TickToFirstPaintMicroseconds() {
   return first_paint_us;
 }
 
 void ResetTimings() {
   first_paint_us = -1;
+  first_tick = 0;
+  lap_count = 0;
   painted_pixels = 0;
 }
 
@@ -146,6 +161,14 @@ std::string Report() {
   char line[96];
   for (const auto& l : lines) {
     std::snprintf(line, sizeof(line), "%s=%lld\n", l.key, l.value);
+    text += line;
+  }
+  LARGE_INTEGER frequency{};
+  ::QueryPerformanceFrequency(&frequency);
+  for (int i = 0; i < lap_count && frequency.QuadPart > 0 && first_paint_us >= 0; ++i) {
+    const std::int64_t from = i ? laps[i - 1].at : first_tick;
+    std::snprintf(line, sizeof(line), "lap_%02d_%s_us=%lld\n", i, laps[i].name,
+                  static_cast<long long>((laps[i].at - from) * 1000000 / frequency.QuadPart));
     text += line;
   }
   return text;

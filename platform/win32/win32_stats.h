@@ -31,6 +31,9 @@ std::int64_t CurrentTick();
 void FirstPaintDone(std::int64_t tick);
 // Microseconds from the first such tick to the end of its window's first paint; -1 before one.
 std::int64_t TickToFirstPaintMicroseconds();
+// Notes how far the first tick's work has come, until its window's first paint: the report
+// lists each step with the microseconds from the tick, to show where that time goes.
+void Lap(const char* step);
 
 // The working set at a few moments of a run, each taken the first time it comes: the end of the
 // process's first paint, the end of the work done ahead, the end of the first paint after a tick.

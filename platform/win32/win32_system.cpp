@@ -59,8 +59,10 @@ int Win32Platform::DeleteObject(RegionHandle r) {
 }
 
 int Win32Platform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
+  win32::stats::Lap("outline");
   const int set = ::SetWindowRgn(ToHwnd(w), ToHrgn(r), redraw);
   if (set && r) win32::stats::RegionFreed();  // the window owns it now
+  win32::stats::Lap("region");
   return set;
 }
 
@@ -94,11 +96,16 @@ std::intptr_t Win32Platform::ShellExecuteA(WindowHandle w, const char* operation
 
 TwipsPerPixel Win32Platform::ScreenTwipsPerPixel() {
   if (twips_override_) return *twips_override_;
-  win32::WindowDcGuard screen(nullptr);
-  const int x = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSX) : 0;
-  const int y = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSY) : 0;
-  return {1440.0f / static_cast<float>(x > 0 ? x : 96),
-          1440.0f / static_cast<float>(y > 0 ? y : 96)};
+  // The screen's resolution is the system's for the whole session: read once.
+  static const TwipsPerPixel ratio = [] {
+    win32::WindowDcGuard screen(nullptr);
+    const int x = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSX) : 0;
+    const int y = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSY) : 0;
+    return TwipsPerPixel{1440.0f / static_cast<float>(x > 0 ? x : 96),
+                         1440.0f / static_cast<float>(y > 0 ? y : 96)};
+  }();
+  win32::stats::Lap("twips");
+  return ratio;
 }
 
 void Win32Platform::RunMessageLoop() {

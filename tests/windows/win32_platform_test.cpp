@@ -15,6 +15,7 @@
 
 #include "app/runtime_error.h"
 #include "platform/win32/win32_canvas.h"
+#include "platform/win32/win32_stats.h"
 #include "resources/resource_ids.h"
 
 namespace amorix {
@@ -552,6 +553,7 @@ TEST(Win32PrepareAheadTest, IdleStepsDecodeMakeFontsAndLetTheCodecsGo) {
   Win32Platform platform(Module());
   const FontSpec fonts[] = {{.face = u"Times New Roman", .points = 18, .italic = true}, {}};
   const long fonts_before = win32::UniqueFont::Live();
+  const long dcs_before = win32::UniqueMemoryDc::Live();
   platform.PrepareAhead(IDP_FORM1, fonts);
   EXPECT_EQ(win32::UniqueFont::Live(), fonts_before) << "nothing before the queue is idle";
   int steps = 0;
@@ -562,6 +564,35 @@ TEST(Win32PrepareAheadTest, IdleStepsDecodeMakeFontsAndLetTheCodecsGo) {
   EXPECT_EQ(::GetModuleHandleW(L"windowscodecs.dll"), nullptr) << "the codecs were let go";
   EXPECT_NE(platform.pictures().Get(IDP_FORM1).bitmap, nullptr);
   EXPECT_EQ(::GetModuleHandleW(L"windowscodecs.dll"), nullptr) << "decoded ahead, not again";
+  // The paint buffer, as wide as the picture, is kept through idle time for the window's paint.
+  EXPECT_EQ(win32::UniqueMemoryDc::Live(), dcs_before + 1);
+  win32::WindowDcGuard screen(nullptr);
+  const HDC buffer = platform.paint_buffer().Get(screen.dc(), 600);
+  EXPECT_NE(buffer, nullptr);
+  EXPECT_EQ(win32::UniqueMemoryDc::Live(), dcs_before + 1) << "made ahead, not again";
+  EXPECT_TRUE(platform.IdleStep()) << "once used, let go when idle";
+  EXPECT_EQ(win32::UniqueMemoryDc::Live(), dcs_before);
+}
+
+TEST(Win32StatsTest, LapsRunFromTheFirstTickToItsWindowsFirstPaint) {
+  namespace stats = win32::stats;
+  stats::ResetTimings();
+  stats::Lap("before");
+  std::int64_t tick = 0;
+  {
+    stats::TickScope scope;
+    tick = stats::CurrentTick();
+    stats::Lap("made");
+  }
+  stats::Lap("shown");
+  stats::FirstPaintDone(tick);
+  stats::Lap("after");
+  const std::string report = stats::Report();
+  stats::ResetTimings();
+  EXPECT_NE(report.find("\nlap_00_made_us="), std::string::npos) << report;
+  EXPECT_NE(report.find("\nlap_01_shown_us="), std::string::npos) << report;
+  EXPECT_EQ(report.find("before"), std::string::npos) << "no tick yet";
+  EXPECT_EQ(report.find("after"), std::string::npos) << "the window has painted";
 }
 
 // A white 64 x 48 surface to draw on, read back pixel by pixel.
