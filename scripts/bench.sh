@@ -80,13 +80,20 @@ one_run() {
     "$(value live_fonts)" >>"$raw"
 }
 
+# Runs of the program and the bare window, alternating, after one warm-up run of each.
+# Usage: alternate RUN_FUNCTION (called as RUN_FUNCTION RUN amorix|bare)
+alternate() {
+  local run
+  for run in $(seq 0 "$runs"); do
+    "$1" "$run" amorix
+    "$1" "$run" bare
+    [ "$run" -gt 0 ] && printf '.' >&2
+  done
+  echo >&2
+}
+
 echo "bench: $runs runs of each, alternating, after one warm-up run of each"
-for run in $(seq 0 "$runs"); do
-  one_run "$run" amorix
-  one_run "$run" bare
-  [ "$run" -gt 0 ] && printf '.' >&2
-done
-echo >&2
+alternate one_run
 
 echo "bench: hover repaint and $trips round trips of each kind (this takes a few minutes)"
 tests_log=$out/windows-tests.log
@@ -253,12 +260,7 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
       "$(value peak_working_set_bytes)" >>"$raw"
   }
   echo "bench: the native program, $runs runs of each, alternating, after one warm-up run of each"
-  for run in $(seq 0 "$runs"); do
-    native_run "$run" amorix
-    native_run "$run" bare
-    [ "$run" -gt 0 ] && printf '.' >&2
-  done
-  echo >&2
+  alternate native_run
   startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
   startup_r=$(ratios 3 | median)
   paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
