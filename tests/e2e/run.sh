@@ -152,28 +152,9 @@ ended_well() {
   done
 }
 
-# --- the layout, in twips: left top width height ----------------------------------------------
+# --- the layout, shared with the browser runner ------------------------------------------------
 
-MAIN_FIRST=(720 2160 3015 495) # Text1
-MAIN_SECOND=(5040 2160 3015 495) # Text2
-MAIN_RESULT=(3840 2160 1095 735) # Label3
-MAIN_CALCULATE=(3480 3240 1935 375)
-MAIN_CLOSE=(8520 120 375 375) # Label1, "0"
-MAIN_CREDIT=(5280 960 975 255)
-MAIN_TERMS=(6480 960 975 255)
-MAIN_HELP=(7560 960 975 255)
-MAIN_PANEL=(1500 1200 300 300) # bare picture: the window's background
-REMINDER_CLOSE=(3360 0 255 255)
-REMINDER_QUESTION=(1440 840 615 615)
-REMINDER_PANEL=(600 1650 150 90)
-CREDIT_CLOSE=(6120 30 255 375)
-TERMS_CLOSE=(6120 0 255 375)
-HELP_CLOSE=(6120 45 255 375)
-HELP_PANEL=(300 1800 150 150)
-HELP_HOME_LINK=(2640 2600 1215 255) # Label5
-FORMATION_CLOSE=(2280 3360 255 255)
-CONFIRM_NO=(960 480 495 255)
-CONFIRM_YES=(1920 480 615 255)
+source "$(dirname "$0")/layout.sh"
 CARET=60 # pixels a blinking caret may account for
 
 BRIGHT_RED=255,0,0 DARK_RED=192,0,0
