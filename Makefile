@@ -16,7 +16,7 @@ deps:
 deps-native:
 	@scripts/install-deps.sh native
 
-build: build-host build-windows build-linux
+build: build-host build-windows build-linux build-web
 
 build-host: deps
 	cmake --preset host >/dev/null
@@ -29,6 +29,19 @@ build-windows: deps
 build-linux: deps-native
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux
+
+# The browser program: static files in build/web/ (Debian's Emscripten finds its JavaScript
+# modules through NODE_PATH); run-web serves them on this machine alone.
+WEB_PORT ?= 8000
+.PHONY: web build-web run-web
+
+web build-web: deps
+	cmake --preset web >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build --preset web
+
+run-web: web
+	@echo "Amorix is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
+	@/usr/bin/python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory build/web
 
 # On Linux the native program; with no display, the tour of `make demo` on a virtual one.
 run: build-linux

@@ -13,6 +13,9 @@ mergeInto(LibraryManager.library, {
     press: null,  // {window, pointerId, x, y}: the button down that a move may start from
     moving: null,
     ended: false,
+    // For the benchmark: when each timer ticked, and when each window's first paint was done (in
+    // the frame that shows it), in milliseconds since navigation.
+    stats: {ticks: [], painted: []},
     // The faces the layouts name, as the web fonts of index.html serve them.
     faces: ['12px "MS Sans Serif"', 'bold 12px "MS Sans Serif"', 'italic 12px "Times New Roman"',
             'bold 12px "Times New Roman"', 'italic 12px "Monotype Corsiva"'],
@@ -121,7 +124,10 @@ mergeInto(LibraryManager.library, {
         w.frame = 0;
         var d = w.dirty;
         w.dirty = null;
-        if (AMX.windows[n] === w && !AMX.ended) _amorix_paint(n, d[0], d[1], d[2], d[3]);
+        if (AMX.windows[n] !== w || AMX.ended) return;
+        _amorix_paint(n, d[0], d[1], d[2], d[3]);
+        if (!w.painted) AMX.stats.painted.push([w.caption, performance.now()]);
+        w.painted = true;
       });
     },
     describeSoon: function(n, w) {
@@ -163,6 +169,7 @@ mergeInto(LibraryManager.library, {
     var fonts = AMX.faces.map(function(f) { return document.fonts.load(f); });
     AMX.fit();
     window.addEventListener('resize', AMX.fit);
+    window.amorixStats = AMX.stats;
     Promise.all(AMX.loading.concat(fonts)).then(function() { _amorix_start(); }, function(e) {
       console.error('Amorix could not load its pictures or fonts', e);
       _amorix_start();
@@ -384,6 +391,7 @@ mergeInto(LibraryManager.library, {
     if (!w) return;
     clearInterval(w.timers[timer]);
     w.timers[timer] = setInterval(function() {
+      AMX.stats.ticks.push(performance.now());
       if (!AMX.ended && AMX.windows[n] === w) _amorix_timer(n, timer);
     }, Math.max(ms, 10));
   },
