@@ -8,12 +8,8 @@
 #include "app/runtime_error.h"
 #include "platform/common/classic_look.h"
 #include "platform/common/frame_bands.h"
-#include "platform/regions/region_model.h"
+#include "platform/regions/region_handles.h"
 #include "platform/web/web_bridge.h"
-
-struct amorix::NativeRegionTag {
-  regions::RegionModel model;
-};
 
 namespace amorix {
 
@@ -49,10 +45,6 @@ std::u16string Face(const FontSpec& font) {
 
 int Pixels(const FontSpec& font) {
   return common::PixelsForPoints(font.points, kCssPixelsPerInch);
-}
-
-RegionHandle Made(regions::RegionModel model) {
-  return new NativeRegionTag{std::move(model)};
 }
 
 class WebCanvas final : public Canvas {
@@ -197,35 +189,6 @@ void WebPlatform::StartTimer(WindowHandle w, int timer_id, unsigned interval_ms)
 
 void WebPlatform::StopTimer(WindowHandle w, int timer_id) {
   amx_timer_stop(Number(w), timer_id);
-}
-
-RegionHandle WebPlatform::CreateRectRgn(int left, int top, int right, int bottom) {
-  return Made(regions::RegionModel::Rect(left, top, right, bottom));
-}
-
-RegionHandle WebPlatform::CreateEllipticRgn(int left, int top, int right, int bottom) {
-  return Made(regions::RegionModel::Ellipse(left, top, right, bottom));
-}
-
-RegionHandle WebPlatform::CreateRoundRectRgn(int left, int top, int right, int bottom,
-                                             int ellipse_w, int ellipse_h) {
-  return Made(regions::RegionModel::RoundRect(left, top, right, bottom, ellipse_w, ellipse_h));
-}
-
-int WebPlatform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) {
-  if ((mode != kRgnCopy && mode != kRgnOr) || !dest || !src1 || (mode == kRgnOr && !src2)) {
-    return regions::kRegionError;
-  }
-  regions::RegionModel result = src1->model;
-  if (mode == kRgnOr) result.Unite(src2->model);
-  dest->model = std::move(result);
-  return dest->model.Type();
-}
-
-int WebPlatform::DeleteObject(RegionHandle r) {
-  if (!r) return 0;
-  delete r;
-  return 1;
 }
 
 // A null region gives the window back its whole rectangle; a region is the window's now.

@@ -14,10 +14,11 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/regions/region_handles.h"
 
 namespace amorix {
 
-class WebPlatform final : public Platform {
+class WebPlatform final : public regions::ModelRegionsPlatform {
  public:
   WebPlatform() = default;
   WebPlatform(const WebPlatform&) = delete;
@@ -41,12 +42,6 @@ class WebPlatform final : public Platform {
   void StartTimer(WindowHandle w, int timer_id, unsigned interval_ms) override;
   void StopTimer(WindowHandle w, int timer_id) override;
 
-  RegionHandle CreateRectRgn(int left, int top, int right, int bottom) override;
-  RegionHandle CreateEllipticRgn(int left, int top, int right, int bottom) override;
-  RegionHandle CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipse_w,
-                                  int ellipse_h) override;
-  int CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) override;
-  int DeleteObject(RegionHandle r) override;
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
 
   WindowHandle SetCapture(WindowHandle w) override;
