@@ -89,8 +89,9 @@ fuzz: deps
 # scripted tour that leaves one picture per window in build/demo/.
 .PHONY: e2e demo
 
-e2e: build-windows build-linux
-	@tests/e2e/run.sh; wine=$$?; AMORIX_BACKEND=gtk tests/e2e/run.sh && exit $$wine
+e2e: build-windows build-linux build-web
+	@tests/e2e/run.sh; wine=$$?; AMORIX_BACKEND=gtk tests/e2e/run.sh; gtk=$$?; \
+	tests/e2e/browser.py && exit $$((wine || gtk))
 
 demo: build-windows
 	@tests/e2e/demo.sh
