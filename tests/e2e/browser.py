@@ -366,6 +366,13 @@ def check_accessibility(page):
         expect(want in tree, f"no {want[0]} '{want[1]}' in the accessibility tree")
     live = page.js("return document.getElementById('amx-live').textContent")
     expect(live == "66", f"the score announced is '{live}'")
+    # A screen reader's default action on a label is a click on it.
+    press = "document.querySelector('[role=button][aria-label=\"' + arguments[0] + '\"]').click()"
+    page.js(press, "CREDIT")
+    page.wait("Credit")
+    page.js(press, "Close")
+    page.wait("Amorix-Nimbus")
+    page.wait_gone("Credit")
 
 
 def check_touch(page):
