@@ -401,6 +401,17 @@ def check_touch(page):
     labels = page.js("""return [...document.querySelectorAll('.amx-form span.amx-label')]
         .map(l => l.textContent)""")
     expect("66" in labels, f"after the tap the labels read {labels}")
+    # A finger on the background drags the window.
+    x, y, w, h = BOX["MAIN_PANEL"]
+    at = {"x": left + (x + w / 2) * scale, "y": top + (y + h / 2) * scale}
+    cdp("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [at]})
+    for step in range(1, 6):
+        cdp("Input.dispatchTouchEvent", {"type": "touchMove", "touchPoints": [
+            {"x": at["x"], "y": at["y"] + 10 * step}]})
+    cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+    moved = page.js("""return [...document.querySelectorAll('.amx-form')]
+        .find(f => f.dataset.caption === 'Amorix-Nimbus').getBoundingClientRect().top""")
+    expect(abs(moved - top - 50) <= 1, f"a drag of 50 pixels moved the window {moved - top:.0f}")
 
 
 IMPLEMENTED = {
