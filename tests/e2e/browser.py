@@ -33,7 +33,12 @@ LINKS = {
     "https://support.example.org/quillon", "https://www.quillon.example.com/",
     "https://www.quillon.example.com/amorix/comments", "https://www.quillon.example.com/terms",
 }
-CATCH_LINKS = "window.amorixOpened = []; window.open = function (u) { amorixOpened.push(u); return null; };"
+# Run in the page before it loads: the window.open stand-in, and a window by its caption.
+PAGE_HELPERS = """
+window.amorixOpened = [];
+window.open = function (u) { amorixOpened.push(u); return null; };
+window.amorixForm = c => [...document.querySelectorAll('.amx-form')].find(f => f.dataset.caption === c);
+"""
 
 
 class Failed(Exception):
@@ -81,7 +86,7 @@ class Page:
                     "--force-device-scale-factor=1", f"--user-data-dir={profile}"):
             options.add_argument(arg)
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": CATCH_LINKS})
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAGE_HELPERS})
         self.url = url
         self.shot_file = Path(tempfile.mkdtemp()) / "shot.png"
 
@@ -149,8 +154,8 @@ class Page:
 
     def field(self, box):
         return self.js("""
-            const f = [...document.querySelectorAll('.amx-form')].find(f => f.dataset.caption === 'Amorix-Nimbus');
-            const i = [...f.querySelectorAll('input')].find(i => parseInt(i.style.left) === arguments[0] && parseInt(i.style.top) === arguments[1]);
+            const i = [...amorixForm('Amorix-Nimbus').querySelectorAll('input')]
+              .find(i => parseInt(i.style.left) === arguments[0] && parseInt(i.style.top) === arguments[1]);
             return i ? i.value : null;""", BOX[box][0], BOX[box][1])
 
     def shot(self):
@@ -184,10 +189,10 @@ class Page:
     def label_centres(self, caption, role):
         """The middles of a window's labels of one role, as assistive technology is told them."""
         return self.js("""
-            const f = [...document.querySelectorAll('.amx-form')].find(f => f.dataset.caption === arguments[0]);
-            return [...f.querySelectorAll('[role=' + arguments[1] + ']')]
+            return [...amorixForm(arguments[0]).querySelectorAll('[role=' + arguments[1] + ']')]
               .filter(l => l.style.display !== 'none')
-              .map(l => { const r = l.getBoundingClientRect(); return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)]; });""",
+              .map(l => l.getBoundingClientRect())
+              .map(r => [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)]);""",
                        caption, role)
 
     def ended(self):
@@ -382,8 +387,7 @@ def check_touch(page):
     cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
     page.start()
     page.wait("Amorix-Nimbus", 30)
-    left, top, right = page.js("""const r = [...document.querySelectorAll('.amx-form')]
-        .find(f => f.dataset.caption === 'Amorix-Nimbus').getBoundingClientRect();
+    left, top, right = page.js("""const r = amorixForm('Amorix-Nimbus').getBoundingClientRect();
         return [r.left, r.top, r.right]""")
     expect(left >= 0 and right <= 360, f"the main window spans {left:.0f} to {right:.0f} of 360")
     scale = (right - left) / 611
@@ -409,8 +413,7 @@ def check_touch(page):
         cdp("Input.dispatchTouchEvent", {"type": "touchMove", "touchPoints": [
             {"x": at["x"], "y": at["y"] + 10 * step}]})
     cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
-    moved = page.js("""return [...document.querySelectorAll('.amx-form')]
-        .find(f => f.dataset.caption === 'Amorix-Nimbus').getBoundingClientRect().top""")
+    moved = page.js("return amorixForm('Amorix-Nimbus').getBoundingClientRect().top")
     expect(abs(moved - top - 50) <= 1, f"a drag of 50 pixels moved the window {moved - top:.0f}")
 
 
