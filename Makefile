@@ -35,9 +35,10 @@ build-linux: deps-native
 WEB_PORT ?= 8000
 .PHONY: web build-web run-web
 
+web build-web: export NODE_PATH := /usr/share/nodejs
 web build-web: deps
 	cmake --preset web >/dev/null
-	NODE_PATH=/usr/share/nodejs cmake --build --preset web
+	cmake --build --preset web
 
 run-web: web
 	@echo "Amorix is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
