@@ -16,7 +16,7 @@ deps:
 deps-native:
 	@scripts/install-deps.sh native
 
-build: build-host build-windows build-linux
+build: build-host build-windows build-linux build-web
 
 build-host: deps
 	cmake --preset host >/dev/null
@@ -29,6 +29,20 @@ build-windows: deps
 build-linux: deps-native
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux
+
+# The browser program: static files in build/web/ (Debian's Emscripten finds its JavaScript
+# modules through NODE_PATH); run-web serves them on this machine alone.
+WEB_PORT ?= 8000
+.PHONY: web build-web run-web
+
+web build-web: export NODE_PATH := /usr/share/nodejs
+web build-web: deps
+	cmake --preset web >/dev/null
+	cmake --build --preset web
+
+run-web: web
+	@echo "Amorix is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
+	@/usr/bin/python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory build/web
 
 # On Linux the native program; with no display, the tour of `make demo` on a virtual one.
 run: build-linux
@@ -76,8 +90,9 @@ fuzz: deps
 # scripted tour that leaves one picture per window in build/demo/.
 .PHONY: e2e demo
 
-e2e: build-windows build-linux
-	@tests/e2e/run.sh; wine=$$?; AMORIX_BACKEND=gtk tests/e2e/run.sh && exit $$wine
+e2e: build-windows build-linux build-web
+	@tests/e2e/run.sh; wine=$$?; AMORIX_BACKEND=gtk tests/e2e/run.sh; gtk=$$?; \
+	tests/e2e/browser.py && exit $$((wine || gtk))
 
 demo: build-windows
 	@tests/e2e/demo.sh

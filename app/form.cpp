@@ -1,7 +1,6 @@
 #include "app/form.h"
 
 #include <algorithm>
-#include <ranges>
 #include <string>
 #include <utility>
 
@@ -67,9 +66,7 @@ void Form::Load() {
     label->UpdateTooltip();
   }
   // Edits are made in tab order, which is the order the platform tabs through them.
-  std::vector<TextBox*> in_tab_order = text_boxes_;
-  std::ranges::stable_sort(in_tab_order, {}, &TextBox::TabIndex);
-  for (TextBox* box : in_tab_order) box->Create(ToPixels(box->def_.box));
+  for (TextBox* box : InTabOrder()) box->Create(ToPixels(box->def_.box));
   for (Timer* timer : timers_) timer->Start();
   Form_Load();
   // A window comes with its labels as they are now: nothing to announce.
@@ -83,9 +80,9 @@ void Form::Show() {
   platform().ShowFormWindow(hWnd(), true);
   visible_ = true;
   if (!loading) return;
-  std::vector<TextBox*> in_tab_order = text_boxes_;
-  std::ranges::stable_sort(in_tab_order, {}, &TextBox::TabIndex);
-  auto first = std::ranges::find_if(in_tab_order, &TextBox::Visible);
+  const std::vector<TextBox*> in_tab_order = InTabOrder();
+  auto first = std::find_if(in_tab_order.begin(), in_tab_order.end(),
+                            [](const TextBox* box) { return box->Visible(); });
   if (first != in_tab_order.end()) platform().FocusEdit((*first)->Handle());
 }
 
@@ -114,9 +111,18 @@ void Form::Form_MouseDown() {
   BeginWindowDrag(*this);
 }
 
+std::vector<TextBox*> Form::InTabOrder() const {
+  std::vector<TextBox*> ordered = text_boxes_;
+  std::stable_sort(ordered.begin(), ordered.end(), [](const TextBox* a, const TextBox* b) {
+    return a->TabIndex() < b->TabIndex();
+  });
+  return ordered;
+}
+
 Label* Form::LabelAt(int x, int y) const {
-  auto hit = std::ranges::find_if(
-      labels_, [&](const Label* l) { return l->Visible() && l->Bounds().Contains(x, y); });
+  auto hit = std::find_if(labels_.begin(), labels_.end(), [&](const Label* l) {
+    return l->Visible() && l->Bounds().Contains(x, y);
+  });
   return hit == labels_.end() ? nullptr : *hit;
 }
 
@@ -125,10 +131,10 @@ void Form::OnPaint(Canvas& canvas) noexcept {
     canvas.FillRect(canvas.Dirty(), def_.back_color);
     if (def_.picture) canvas.DrawPicture(def_.picture, 0, 0);
     // The first declared control lies on top, so paint from the last.
-    for (const Drawn& d : drawn_ | std::views::reverse) {
-      if (d.label) d.label->Paint(canvas);
-      if (d.shape)
-        canvas.FrameRect(ToPixels(d.shape->box), d.shape->border_color, d.shape->border_width);
+    for (auto d = drawn_.rbegin(); d != drawn_.rend(); ++d) {
+      if (d->label) d->label->Paint(canvas);
+      if (d->shape)
+        canvas.FrameRect(ToPixels(d->shape->box), d->shape->border_color, d->shape->border_width);
     }
   });
 }
@@ -173,7 +179,8 @@ void Form::OnCaptureLost() noexcept {
 
 void Form::OnEditChange(EditHandle edit) noexcept {
   program_.Dispatch([&] {
-    auto box = std::ranges::find(text_boxes_, edit, &TextBox::Handle);
+    auto box = std::find_if(text_boxes_.begin(), text_boxes_.end(),
+                            [&](const TextBox* b) { return b->Handle() == edit; });
     if (box != text_boxes_.end() && (*box)->Change) (*box)->Change();
   });
 }

@@ -78,6 +78,7 @@ class Form : public WindowEvents {
   friend class Shape;
   int Add(Label& label);
   void Add(TextBox& box);
+  std::vector<TextBox*> InTabOrder() const;
   void Add(Shape& shape, const ShapeDef& def);
   int Add(Timer& timer);
 

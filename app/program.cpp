@@ -36,7 +36,8 @@ void Program::Fail(std::exception_ptr error) noexcept {
 }
 
 void Program::AnnounceVisibilityAfterEvent(Label& label) {
-  if (std::ranges::find(visibility_changed_, &label) == visibility_changed_.end()) {
+  if (std::find(visibility_changed_.begin(), visibility_changed_.end(), &label) ==
+      visibility_changed_.end()) {
     visibility_changed_.push_back(&label);
   }
 }

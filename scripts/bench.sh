@@ -13,6 +13,7 @@
 #                     own (pictures, paint buffer, fonts, the working set at each step of a run)
 #   hover, handles    the Windows tests PaintWorkTest and HandleGrowthTest, which print figures
 #   BuildOutline      Google Benchmark on the host build
+#   the web build     its download size and its paints in headless Chromium (web_bench.py)
 #
 # Environment: AMORIX_BENCH_RUNS (runs of each, 10), AMORIX_BENCH_TRIPS (round trips of each
 # kind for the handle count, 1000). Usage: with-xvfb.sh scripts/bench.sh
@@ -290,4 +291,12 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
     echo "|---|---|---|---|---|"
     awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
   } | tee -a "$table"
+fi
+
+# --- the web build --------------------------------------------------------------------------------
+# What a visitor downloads, and the splash and the first paint after the tick in headless Chromium,
+# next to a bare page with the same pictures (tests/bench/web_bench.py).
+if [ -f build/web/index.html ]; then
+  echo "bench: the web build in headless Chromium"
+  { echo; /usr/bin/python3 tests/bench/web_bench.py; } | tee -a "$table"
 fi

@@ -16,6 +16,7 @@ packages=(
   wine wine64
   openbox python3 libx11-dev
   git zip unzip wixl msitools faketime osslsigncode openssl
+  emscripten chromium chromium-driver python3-selenium
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
 

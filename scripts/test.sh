@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the host tests on the headless platform, then the Windows tests under wine on a
-# private virtual display.
+# private virtual display, the end-to-end checks of every program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ctest --preset host --output-on-failure -j2
@@ -9,6 +9,8 @@ scripts/with-xvfb.sh scripts/windows-tests.sh
 # program under wine, then the native Linux one, through the same checks.
 tests/e2e/run.sh
 AMORIX_BACKEND=gtk tests/e2e/run.sh
+# The web build in headless Chromium, through the same checks.
+tests/e2e/browser.py
 # `make run` on a desktop with a window manager: the windows in the manager's hands.
 tests/e2e/desktop.sh
 # A short run of the outline fuzzer (clang, sanitizers); `make fuzz` runs it longer.

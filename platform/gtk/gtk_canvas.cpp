@@ -6,7 +6,6 @@
 // after the FreeType headers cairo-ft.h brings
 #include FT_TRUETYPE_TABLES_H
 
-#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,17 +18,6 @@ namespace amorix::gtk {
 namespace {
 
 constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
-
-// The classic scheme's system colours, by index.
-constexpr std::array<Rgb8, 31> kSystemColors{{
-    {212, 208, 200}, {58, 110, 165},  {10, 36, 106},   {128, 128, 128}, {212, 208, 200},
-    {255, 255, 255}, {0, 0, 0},       {0, 0, 0},       {0, 0, 0},       {255, 255, 255},
-    {212, 208, 200}, {212, 208, 200}, {128, 128, 128}, {10, 36, 106},   {255, 255, 255},
-    {212, 208, 200}, {128, 128, 128}, {128, 128, 128}, {0, 0, 0},       {212, 208, 200},
-    {255, 255, 255}, {64, 64, 64},    {212, 208, 200}, {0, 0, 0},       {255, 255, 225},
-    {181, 181, 181}, {0, 0, 200},     {166, 202, 240}, {192, 192, 192}, {10, 36, 106},
-    {212, 208, 200},
-}};
 
 const char* ResourcePath(ResourceId id) {
   switch (id) {
@@ -64,21 +52,6 @@ void SetColor(cairo_t* cr, Color c) {
 }
 
 }  // namespace
-
-Rgb8 Resolve(Color color) {
-  if (color & kSystemColorFlag) {
-    const std::size_t index = color & 0xFFu;
-    return index < kSystemColors.size() ? kSystemColors[index] : Rgb8{};
-  }
-  return {static_cast<unsigned char>(color & 0xFF), static_cast<unsigned char>((color >> 8) & 0xFF),
-          static_cast<unsigned char>((color >> 16) & 0xFF)};
-}
-
-int PixelsForPoints(float points, int pixels_per_inch) {
-  // Hundredths of a point keep 8.25 exact; halves round away from zero, as the system's MulDiv.
-  const long long product = std::llround(points * 100.0f) * pixels_per_inch;
-  return static_cast<int>((product + (product >= 0 ? 3600 : -3600)) / 7200);
-}
 
 int ScreenPixelsPerInch() {
   GdkScreen* screen = gdk_screen_get_default();

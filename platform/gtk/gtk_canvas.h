@@ -15,17 +15,14 @@
 #include <string_view>
 #include <tuple>
 
+#include "platform/common/classic_look.h"
 #include "platform/platform.h"
 
 namespace amorix::gtk {
 
-struct Rgb8 {
-  unsigned char r = 0, g = 0, b = 0;
-};
-Rgb8 Resolve(Color color);
-
-// The em height in pixels of a font of `points` on a screen of `pixels_per_inch`.
-int PixelsForPoints(float points, int pixels_per_inch);
+using common::PixelsForPoints;
+using common::Resolve;
+using common::Rgb8;
 int ScreenPixelsPerInch();
 
 class Pictures {

@@ -18,6 +18,7 @@
 #include "platform/common/utf8.h"
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/platform.h"
+#include "platform/regions/region_handles.h"
 
 namespace amorix {
 
@@ -30,7 +31,7 @@ std::u16string Utf16(const char* text);
 void LoadFontAliases();
 }  // namespace gtk
 
-class GtkPlatform final : public Platform {
+class GtkPlatform final : public regions::ModelRegionsPlatform {
  public:
   GtkPlatform();
   ~GtkPlatform() override;
@@ -55,12 +56,6 @@ class GtkPlatform final : public Platform {
   void StartTimer(WindowHandle w, int timer_id, unsigned interval_ms) override;
   void StopTimer(WindowHandle w, int timer_id) override;
 
-  RegionHandle CreateRectRgn(int left, int top, int right, int bottom) override;
-  RegionHandle CreateEllipticRgn(int left, int top, int right, int bottom) override;
-  RegionHandle CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipse_w,
-                                  int ellipse_h) override;
-  int CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) override;
-  int DeleteObject(RegionHandle r) override;
   int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) override;
 
   WindowHandle SetCapture(WindowHandle w) override;

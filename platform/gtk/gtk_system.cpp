@@ -10,11 +10,7 @@
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_shape.h"
 #include "platform/gtk/gtk_stats.h"
-#include "platform/regions/region_model.h"
-
-struct amorix::NativeRegionTag {
-  regions::RegionModel model;
-};
+#include "platform/regions/region_handles.h"
 
 namespace amorix {
 
@@ -56,40 +52,7 @@ constexpr std::uintptr_t kHtCaption = 2;
 constexpr std::intptr_t kShellOk = 42;       // above 32: the shell took the request
 constexpr std::intptr_t kShellNotFound = 2;  // no handler for the address
 
-RegionHandle Made(regions::RegionModel model) {
-  return new NativeRegionTag{std::move(model)};
-}
-
 }  // namespace
-
-RegionHandle GtkPlatform::CreateRectRgn(int left, int top, int right, int bottom) {
-  return Made(regions::RegionModel::Rect(left, top, right, bottom));
-}
-
-RegionHandle GtkPlatform::CreateEllipticRgn(int left, int top, int right, int bottom) {
-  return Made(regions::RegionModel::Ellipse(left, top, right, bottom));
-}
-
-RegionHandle GtkPlatform::CreateRoundRectRgn(int left, int top, int right, int bottom,
-                                             int ellipse_w, int ellipse_h) {
-  return Made(regions::RegionModel::RoundRect(left, top, right, bottom, ellipse_w, ellipse_h));
-}
-
-int GtkPlatform::CombineRgn(RegionHandle dest, RegionHandle src1, RegionHandle src2, int mode) {
-  if ((mode != kRgnCopy && mode != kRgnOr) || !dest || !src1 || (mode == kRgnOr && !src2)) {
-    return regions::kRegionError;
-  }
-  regions::RegionModel result = src1->model;
-  if (mode == kRgnOr) result.Unite(src2->model);
-  dest->model = std::move(result);
-  return dest->model.Type();
-}
-
-int GtkPlatform::DeleteObject(RegionHandle r) {
-  if (!r) return 0;
-  delete r;
-  return 1;
-}
 
 int GtkPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int) {
   gtk::FormWindow* form = Find(w);

@@ -207,6 +207,24 @@ int RegionModel::Type() const {
   return kSimpleRegion;
 }
 
+std::vector<PixelRect> RegionModel::Rectangles() const {
+  std::vector<PixelRect> out;
+  for (const RegionShape& shape : shapes_) {
+    // The current run's span is [left, right); none while left == right.
+    int top = shape.box.top, left = 0, right = 0;
+    for (int y = shape.box.top; y <= shape.box.bottom; ++y) {
+      const auto span = y < shape.box.bottom ? shape.Span(y) : std::nullopt;
+      const int first = span ? span->first : 0, last = span ? span->second : 0;
+      if (first == left && last == right) continue;
+      if (left < right) out.push_back({left, top, right, y});
+      top = y;
+      left = first;
+      right = last;
+    }
+  }
+  return out;
+}
+
 std::string RegionModel::ToString() const {
   if (shapes_.empty()) return "Empty";
   std::string text;

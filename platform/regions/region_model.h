@@ -52,6 +52,9 @@ class RegionModel {
   PixelRect BoundingBox() const;  // all zero when empty
   int Type() const;               // kNullRegion, kSimpleRegion or kComplexRegion
   const std::vector<RegionShape>& shapes() const { return shapes_; }
+  // The same pixels as rectangles: each shape's rows, runs of rows with the same span joined
+  // (shapes may overlap one another), for a window system that takes a shape as rectangles.
+  std::vector<PixelRect> Rectangles() const;
   // "Rect(l,t,r,b)", "Ellipse(l,t,r,b)", "RoundRect(l,t,r,b,w,h)" joined by " + "; "Empty".
   std::string ToString() const;
 

@@ -18,9 +18,13 @@ BUDGET=270 # seconds; past it the remaining checks fail at once, so the suite en
 FAILURES=$E2E_ROOT/build/e2e/failures-$AMORIX_BACKEND
 rm -rf "$FAILURES"
 
-# check DESCRIPTION COMMAND [ARGS...]: COMMAND prints why when it fails.
+# check [@ID] DESCRIPTION COMMAND [ARGS...]: COMMAND prints why when it fails. With @ID, the
+# check is part of the shared check ID of checks.txt, which passes when all its parts pass.
+declare -A SHARED_RUN=() SHARED_FAILED=()
 check() {
-  local what=$1 why kept=""
+  local id="" what why kept=""
+  [[ $1 == @* ]] && id=${1#@} && shift && SHARED_RUN[$id]=1
+  what=$1
   shift
   if awk -v t="$(elapsed "$SUITE_START" "$(now)")" -v b=$BUDGET 'BEGIN { exit !(t > b) }'; then
     why="not run: the suite's ${BUDGET} s are spent"
@@ -30,6 +34,7 @@ check() {
     return 0
   fi
   FAILED=$((FAILED + 1))
+  [ -z "$id" ] || SHARED_FAILED[$id]=1
   if [ -f "$E2E_WORK/shot.png" ]; then
     mkdir -p "$FAILURES"
     kept=$FAILURES/check-$((PASSED + FAILED)).png
@@ -152,28 +157,9 @@ ended_well() {
   done
 }
 
-# --- the layout, in twips: left top width height ----------------------------------------------
+# --- the layout, shared with the browser runner ------------------------------------------------
 
-MAIN_FIRST=(720 2160 3015 495) # Text1
-MAIN_SECOND=(5040 2160 3015 495) # Text2
-MAIN_RESULT=(3840 2160 1095 735) # Label3
-MAIN_CALCULATE=(3480 3240 1935 375)
-MAIN_CLOSE=(8520 120 375 375) # Label1, "0"
-MAIN_CREDIT=(5280 960 975 255)
-MAIN_TERMS=(6480 960 975 255)
-MAIN_HELP=(7560 960 975 255)
-MAIN_PANEL=(1500 1200 300 300) # bare picture: the window's background
-REMINDER_CLOSE=(3360 0 255 255)
-REMINDER_QUESTION=(1440 840 615 615)
-REMINDER_PANEL=(600 1650 150 90)
-CREDIT_CLOSE=(6120 30 255 375)
-TERMS_CLOSE=(6120 0 255 375)
-HELP_CLOSE=(6120 45 255 375)
-HELP_PANEL=(300 1800 150 150)
-HELP_HOME_LINK=(2640 2600 1215 255) # Label5
-FORMATION_CLOSE=(2280 3360 255 255)
-CONFIRM_NO=(960 480 495 255)
-CONFIRM_YES=(1920 480 615 255)
+source "$(dirname "$0")/layout.sh"
 CARET=60 # pixels a blinking caret may account for
 
 BRIGHT_RED=255,0,0 DARK_RED=192,0,0
@@ -216,8 +202,8 @@ menu_round_trip() {
   win=$(win_wait "$caption" 10)
   note "$win"
   shot
-  check "$label replaces the main window with '$caption'" is_mapped "$caption" "$win"
-  check "  ... the main window is no longer mapped" is_gone Amorix-Nimbus
+  check @menus "$label replaces the main window with '$caption'" is_mapped "$caption" "$win"
+  check @menus "  ... the main window is no longer mapped" is_gone Amorix-Nimbus
   check "  ... '$caption' stands centred, ${w}x$h" is_centred "$w" "$h"
   check "  ... its outline is a ${ow}x$oh rounded rectangle, the desktop showing at the corners" \
     eval 'is_shaped $ow $oh && rounded_over_desktop "$E2E_WORK/shot.png"'
@@ -233,9 +219,9 @@ menu_round_trip() {
   note "$main"
   shot
   crop_main "$W/back"
-  check "  ... its close label closes it and shows the main window again" \
+  check @menus "  ... its close label closes it and shows the main window again" \
     eval 'is_mapped Amorix-Nimbus "$main" && is_gone "$caption"'
-  check "  ... the main window is fresh: centred again, both name boxes and the score empty" \
+  check @menus "  ... the main window is fresh: centred again, both name boxes and the score empty" \
     eval 'is_centred 611 358 && look_same "$W/back-first.png" "$W/blank-first.png" $CARET &&
       look_same "$W/back-second.png" "$W/blank-second.png" $CARET &&
       look_same "$W/back-result.png" "$W/blank-result.png"'
@@ -243,7 +229,25 @@ menu_round_trip() {
 
 # --- setting up -------------------------------------------------------------------------------
 
+# One line per shared check meant for every program; one that no check here took part in fails.
+shared_checks() {
+  local id where what result
+  while read -r id where what; do
+    [[ -z $id || $id == '#'* || $where != all ]] && continue
+    if [ -z "${SHARED_RUN[$id]:-}" ]; then
+      FAILED=$((FAILED + 1))
+      result="FAIL: [$id] $what: not implemented by this suite"
+    elif [ -n "${SHARED_FAILED[$id]:-}" ]; then
+      result="FAIL: [$id] $what"
+    else
+      result="PASS: [$id] $what"
+    fi
+    echo "$result"
+  done <"$E2E_ROOT/tests/e2e/checks.txt"
+}
+
 finish() {
+  shared_checks
   if [ "$FAILED" -gt 0 ] && [ -f "${E2E_WORK:-}/program.log" ]; then
     mkdir -p "$FAILURES" && cp "$E2E_WORK/program.log" "$FAILURES/"
   fi
@@ -276,21 +280,21 @@ t_main=$(now)
 splash_left=$(win_find Amorix)
 waited=$(elapsed "$t_splash" "$t_main")
 
-check "start-up shows the splash window 'Amorix'" is_mapped Amorix "$splash"
-check "  ... centred on the screen, 368x298" is_centred 368 298
+check @splash "start-up shows the splash window 'Amorix'" is_mapped Amorix "$splash"
+check @splash "  ... centred on the screen, 368x298" is_centred 368 298
 check "  ... its outline a 350x281 rounded rectangle, the desktop showing at the corners" \
   eval 'is_shaped 350 281 && rounded_over_desktop "$W/splash.png"'
-check "the main window follows the splash after 2.5-5 s (${waited} s)" took_between "$waited" 2.5 5
-check "  ... and the splash is gone" is_empty "the splash is still mapped" "$splash_left"
+check @splash "the main window follows the splash after 2.5-5 s (${waited} s)" took_between "$waited" 2.5 5
+check @splash "  ... and the splash is gone" is_empty "the splash is still mapped" "$splash_left"
 
 note "$main"
 shot
 crop_main "$W/blank"
 crop_control "$main" "${MAIN_CLOSE[@]}" "$W/close.png"
-check "the main window 'Amorix-Nimbus' stands centred, 611x358" is_centred 611 358
-check "  ... its outline a 600x342 rounded rectangle, the desktop showing at the corners" \
+check @main-centred "the main window 'Amorix-Nimbus' stands centred, 611x358" is_centred 611 358
+check @corners "  ... its outline a 600x342 rounded rectangle, the desktop showing at the corners" \
   eval 'is_shaped 600 342 && rounded_over_desktop "$W/shot.png"'
-check "  ... and where the outline cuts the client area away" \
+check @corners "  ... and where the outline cuts the client area away" \
   shows "$W/shot.png" desktop 605,170 300,350 610,357 window 595,170 300,338
 check "the close label '0' is bright red after load" has_colour "$W/close.png" $BRIGHT_RED 30 625
 
@@ -325,7 +329,7 @@ check "typing at once fills the first name box, not the second" \
     look_same "$W/typed-second.png" "$W/blank-second.png" $CARET'
 
 calculate Ann Bob "$W/66.png"
-check "Ann and Bob score 66" reads "$W/66.png" 66
+check @score "Ann and Bob score 66" reads "$W/66.png" 66
 calculate "Mary Ann" Bob "$W/71.png"
 check "Mary Ann and Bob score 71, drawn unlike 66" \
   eval 'reads "$W/71.png" 71 && look_different "$W/71.png" "$W/66.png" 50'
@@ -340,7 +344,7 @@ crop_control "$main" "${MAIN_FIRST[@]}" "$W/twenty.png"
 type_text u
 shot
 crop_control "$main" "${MAIN_FIRST[@]}" "$W/twenty-one.png"
-check "a 21st character typed into a name box is refused" \
+check @max-length "a 21st character typed into a name box is refused" \
   look_same "$W/twenty-one.png" "$W/twenty.png" $CARET
 fill MAIN_SECOND "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
 click_on "$main" "${MAIN_CALCULATE[@]}"
@@ -354,11 +358,11 @@ from_x=$GX from_y=$GY
 drag_window "$main" 3 100 110 -150 -120
 point_on "$main" "${MAIN_PANEL[@]}"
 note "$main"
-check "a drag with the right button moves the main window by -150,-120" \
+check @drag "a drag with the right button moves the main window by -150,-120" \
   stands_at $((from_x - 150)) $((from_y - 120))
 sleep 0.3
 note "$main"
-check "  ... and it stays there after the move" stands_at $((from_x - 150)) $((from_y - 120))
+check @drag "  ... and it stays there after the move" stands_at $((from_x - 150)) $((from_y - 120))
 moved_x=$GX moved_y=$GY
 
 # The input reminder: a missing name hides the main window; closing the reminder brings it back.
@@ -371,9 +375,9 @@ reminder=$(win_wait Information 10)
 note "$reminder"
 shot
 crop_window "$reminder" "$W/reminder.png"
-check "Calculate with the second name missing shows the reminder 'Information'" \
+check @reminder "Calculate with the second name missing shows the reminder 'Information'" \
   is_mapped Information "$reminder"
-check "  ... and hides the main window" is_gone Amorix-Nimbus
+check @reminder "  ... and hides the main window" is_gone Amorix-Nimbus
 check "  ... the reminder stands centred, 280x159" is_centred 280 159
 check "  ... its outline a 245x122 rounded rectangle, the desktop showing at the corners" \
   eval 'is_shaped 245 122 && rounded_over_desktop "$W/shot.png"'
@@ -390,13 +394,13 @@ point_on "$main" "${MAIN_PANEL[@]}"
 click_on "$main" "${MAIN_FIRST[@]}"
 shot
 crop_main "$W/after"
-check "its close label closes the reminder and shows the main window again" \
+check @reminder "its close label closes the reminder and shows the main window again" \
   eval 'is_mapped Amorix-Nimbus "$main" && is_gone Information'
 check "  ... where it had been dragged to" stands_at "$moved_x" "$moved_y"
-check "  ... with the names as typed" \
+check @reminder "  ... with the names as typed" \
   eval 'look_same "$W/after-first.png" "$W/before-first.png" $CARET &&
     look_same "$W/after-second.png" "$W/before-second.png" $CARET'
-check "  ... and the score cleared" look_same "$W/after-result.png" "$W/blank-result.png"
+check @reminder "  ... and the score cleared" look_same "$W/after-result.png" "$W/blank-result.png"
 
 menu_round_trip CREDIT Credit 448 270 431 257 CREDIT_CLOSE MAIN_CREDIT
 menu_round_trip TERMS Terms 443 276 429 257 TERMS_CLOSE MAIN_TERMS
@@ -407,7 +411,7 @@ click_on "$main" "${MAIN_HELP[@]}"
 help=$(win_wait Help 10)
 click_on "$help" "${HELP_HOME_LINK[@]}"
 for _ in $(seq 50); do [ -n "$(links_opened)" ] && break; sleep 0.1; done
-check "a link of the help window opens its address in the browser, the window staying" \
+check @links "a link of the help window opens its address in the browser, the window staying" \
   eval '[ "$(links_opened)" = https://www.quillon.example.com/ ] && is_mapped Help "$(win_find Help)" ||
     { echo "the browser was given: $(links_opened | tr "\n" " ")"; false; }'
 
@@ -415,16 +419,16 @@ check "a link of the help window opens its address in the browser, the window st
 type_text 730481
 formation=$(win_wait 'SW. Formation' 10)
 note "$formation"
-check "730481 typed in the help window shows 'SW. Formation'" \
+check @help-codes "730481 typed in the help window shows 'SW. Formation'" \
   is_mapped 'SW. Formation' "$formation"
-check "  ... the help window staying open" is_mapped Help "$(win_find Help)"
+check @help-codes "  ... the help window staying open" is_mapped Help "$(win_find Help)"
 check "  ... the formation window stands centred, 340x267" is_centred 340 267
 check "  ... its outline exactly the 320x250 picture" is_shaped 320 250 exact
 drag_window "$formation" 1 100 100 -$((GX - 2)) -$((GY - 5))
 point_at "$formation" 100 100
 note "$formation"
 shot
-check "  ... square-cornered: dragged clear of the help window, its corners hide the desktop" \
+check @drag "  ... square-cornered: dragged clear of the help window, its corners hide the desktop" \
   eval 'stands_at 2 5 && shows "$W/shot.png" window 0,0 0,249 319,0 desktop 0,250 320,0'
 click_on "$formation" "${FORMATION_CLOSE[@]}"
 check "its close label closes the formation window only" \
@@ -433,7 +437,7 @@ click_on "$help" "${HELP_PANEL[@]}"
 press BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
 type_text 730418
 amx_wait_exit 10
-check "730418 typed in the help window ends the program with status 0, every window gone" \
+check @help-codes "730418 typed in the help window ends the program with status 0, every window gone" \
   ended_well "$AMX_STATUS"
 amx_kill
 
@@ -451,12 +455,12 @@ check "  ... the main window staying open" is_mapped Amorix-Nimbus "$(win_find A
 check "  ... the confirmation centred, 315x131, its outline a 245x121 rounded rectangle" \
   eval 'is_centred 315 131 && is_shaped 245 121'
 click_on "$confirmation" "${CONFIRM_NO[@]}"
-check "'No' closes the confirmation only" \
+check @no-yes "'No' closes the confirmation only" \
   eval 'is_gone Confirmation && is_mapped Amorix-Nimbus "$(win_find Amorix-Nimbus)"'
 click_on "$main" "${MAIN_CLOSE[@]}"
 confirmation=$(win_wait Confirmation 10)
 click_on "$confirmation" "${CONFIRM_YES[@]}"
 amx_wait_exit 10
-check "'Yes' ends the program with status 0, every window gone" ended_well "$AMX_STATUS"
+check @no-yes "'Yes' ends the program with status 0, every window gone" ended_well "$AMX_STATUS"
 
 finish

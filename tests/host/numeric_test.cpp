@@ -55,5 +55,24 @@ TEST(NumberText, TextBecomesANumberOrATypeMismatch) {
   EXPECT_THROW(TextToNumber(u"\u0666\u0660"), RuntimeError);
 }
 
+// The same in every locale and on every platform: decimal text only.
+TEST(NumberText, OnlyDecimalTextIsANumber) {
+  EXPECT_EQ(TextToNumber(u"+60"), 60);
+  EXPECT_EQ(TextToNumber(u".5"), 0.5);
+  EXPECT_EQ(TextToNumber(u"5."), 5);
+  EXPECT_EQ(TextToNumber(u"0.1"), 0.1);
+  EXPECT_EQ(TextToNumber(u"1.25E2"), 125);
+  EXPECT_EQ(TextToNumber(u"2500e-2"), 25);
+  EXPECT_EQ(TextToNumber(u"-0"), 0);
+  EXPECT_EQ(TextToNumber(u"000000000000000000000000060"), 60);
+  EXPECT_DOUBLE_EQ(TextToNumber(u"12345678901234567890123"), 1.2345678901234568e22);
+  EXPECT_EQ(TextToNumber(u"1e-400"), 0);
+  EXPECT_THROW(TextToNumber(u"1e400"), RuntimeError);
+  for (std::u16string_view bad : {u"0x10", u"1,5", u"1e", u"e5", u".", u"-", u"+-1", u"1.2.3",
+                                  u"inf", u"nan", u"1 0", u"\t60", u"1e+"}) {
+    EXPECT_THROW(TextToNumber(bad), RuntimeError) << std::string(bad.begin(), bad.end());
+  }
+}
+
 }  // namespace
 }  // namespace amorix

@@ -1,0 +1,37 @@
+# The browser program: the behaviour on the web platform, built with Emscripten into static files
+# in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the fonts
+# with their licences), which any web server can serve as they are.
+set(AMORIX_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web)
+set(AMORIX_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/platform/web/amorix_library.js)
+
+file(GLOB AMORIX_WEB_SOURCES CONFIGURE_DEPENDS platform/web/*.cpp)
+add_executable(amorix_web ${AMORIX_WEB_SOURCES})
+target_link_libraries(amorix_web PRIVATE amorix_core amorix_regions)
+amorix_warnings(amorix_web)
+# The runtime stays when main() returns: the browser's event loop is the message loop.
+target_link_options(amorix_web PRIVATE -sEXIT_RUNTIME=0 -sALLOW_MEMORY_GROWTH=1
+                    -sENVIRONMENT=web --js-library=${AMORIX_WEB_LIBRARY})
+set_target_properties(amorix_web PROPERTIES OUTPUT_NAME amorix SUFFIX .js
+                      RUNTIME_OUTPUT_DIRECTORY ${AMORIX_WEB_DIR}
+                      LINK_DEPENDS ${AMORIX_WEB_LIBRARY})
+
+# The files served beside it.
+set(AMORIX_FONT_FILES
+    /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
+    /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf
+    /usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf
+    /usr/share/fonts/truetype/liberation/LiberationSerif-Bold.ttf
+    /usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf)
+file(GLOB AMORIX_PICTURES ${CMAKE_SOURCE_DIR}/resources/*.jpg ${CMAKE_SOURCE_DIR}/resources/*.ico)
+set(AMORIX_WEB_FILES ${AMORIX_WEB_DIR}/index.html)
+add_custom_command(OUTPUT ${AMORIX_WEB_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${AMORIX_WEB_DIR}/fonts
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/platform/web/index.html ${AMORIX_PICTURES}
+          ${AMORIX_WEB_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E copy ${AMORIX_FONT_FILES} ${AMORIX_WEB_DIR}/fonts/
+  COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-liberation/copyright
+          ${AMORIX_WEB_DIR}/fonts/LICENSE-Liberation.txt
+  COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-urw-base35/copyright
+          ${AMORIX_WEB_DIR}/fonts/LICENSE-URW-base35.txt
+  DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/index.html ${AMORIX_PICTURES} ${AMORIX_FONT_FILES})
+add_custom_target(amorix_web_files ALL DEPENDS ${AMORIX_WEB_DIR}/index.html)

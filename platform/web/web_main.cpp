@@ -1,0 +1,97 @@
+// The browser program's entry points. main() hands the page the pictures to fetch and returns;
+// the page starts the program once the pictures and fonts are in (amorix_start), and from then
+// on calls the functions below from its event handlers. The program's objects outlive main().
+#include <emscripten/emscripten.h>
+
+#include <memory>
+
+#include "app/program.h"
+#include "platform/web/web_platform.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+amorix::WebPlatform platform;
+std::unique_ptr<amorix::Program> program;
+
+amorix::MouseEvent At(int x, int y, int button, int keys) {
+  amorix::MouseEvent e;
+  e.x = x;
+  e.y = y;
+  e.button = button == 2   ? amorix::MouseButton::kRight
+             : button == 1 ? amorix::MouseButton::kMiddle
+                           : amorix::MouseButton::kLeft;
+  e.shift = (keys & 1) != 0;
+  e.ctrl = (keys & 2) != 0;
+  e.alt = (keys & 4) != 0;
+  return e;
+}
+
+}  // namespace
+
+extern "C" {
+
+void amx_fetch_picture(int id, const char* file);
+void amx_boot();  // once the pictures and the fonts are in, amorix_start
+
+EMSCRIPTEN_KEEPALIVE void amorix_start() {
+  program = std::make_unique<amorix::Program>(platform);
+  program->Start();
+  platform.RunMessageLoop();
+}
+
+// kind: 0 move, 1 press, 2 release.
+EMSCRIPTEN_KEEPALIVE void amorix_mouse(int window, int kind, int x, int y, int button, int keys) {
+  amorix::WindowEvents* events = platform.Events(window);
+  if (!events) return;
+  const amorix::MouseEvent e = At(x, y, button, keys);
+  if (kind == 1) {
+    events->OnMouseDown(e);
+  } else if (kind == 2) {
+    events->OnMouseUp(e);
+  } else {
+    events->OnMouseMove(e);
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_paint(int window, int left, int top, int right, int bottom) {
+  platform.Paint(window, {left, top, right, bottom});
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_edit_changed(int window, int edit) {
+  if (amorix::WindowEvents* events = platform.Events(window)) {
+    events->OnEditChange(reinterpret_cast<amorix::EditHandle>(static_cast<std::uintptr_t>(edit)));
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_timer(int window, int timer) {
+  if (amorix::WindowEvents* events = platform.Events(window)) events->OnTimer(timer);
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_describe_labels(int window) {
+  platform.DescribeLabels(window);
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_label_action(int window, int label) {
+  if (amorix::WindowEvents* events = platform.Events(window)) events->OnLabelAction(label);
+}
+
+EMSCRIPTEN_KEEPALIVE void amorix_capture_lost(int window) {
+  platform.CaptureLost(window);
+}
+}
+
+int main() {
+  amx_fetch_picture(IDI_PROGRAM, "amorix.ico");
+  amx_fetch_picture(IDI_TERMS, "terms.ico");
+  amx_fetch_picture(IDP_FORM1, "form1_main.jpg");
+  amx_fetch_picture(IDP_FORM2, "form2_reminder.jpg");
+  amx_fetch_picture(IDP_FORM3, "form3_credit.jpg");
+  amx_fetch_picture(IDP_FORM4, "form4_help.jpg");
+  amx_fetch_picture(IDP_FORM5, "form5_splash.jpg");
+  amx_fetch_picture(IDP_FORM6, "form6_formation.jpg");
+  amx_fetch_picture(IDP_FORM7, "form7_confirmation.jpg");
+  amx_fetch_picture(IDP_FORM8, "form8_terms.jpg");
+  amx_boot();
+  return 0;
+}
