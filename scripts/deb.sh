@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the Debian package (debian/) from the last commit alone: git archive unpacks it under
+# build/deb/ (dpkg-buildpackage writes its results into the folder above the source), and the
+# .deb goes to build/dist/. Its one time is the commit's: SOURCE_DATE_EPOCH, which
+# dpkg-buildpackage keeps when it is set, stamps every file and the archive's members.
+# Usage: deb.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH
+work=build/deb
+rm -rf "$work"
+mkdir -p "$work/amorix" build/dist
+git archive HEAD | tar -x -C "$work/amorix"
+if ! (cd "$work/amorix" && dpkg-buildpackage -b -us -uc -j2) >"$work/build.log" 2>&1; then
+  tail -n 40 "$work/build.log"
+  exit 1
+fi
+cp "$work"/amorix_*.deb build/dist/
