@@ -11,7 +11,7 @@ native=(
 packages=(
   "${native[@]}" clang-format
   googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libstb-dev
   clang-16 libclang-rt-16-dev
   wine wine64
   openbox python3 libx11-dev
