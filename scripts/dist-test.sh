@@ -26,7 +26,7 @@ sudo=""
 package_files=(/usr/games/amorix /usr/share/applications/amorix.desktop
   /usr/share/metainfo/com.quillon.amorix.metainfo.xml /usr/share/icons/hicolor/64x64/apps/amorix.png
   /usr/share/man/man6/amorix.6.gz /usr/share/doc/amorix)
-if dpkg-query -W -f='${db:Status-Status}' amorix 2>/dev/null | grep -qv not-installed; then
+if dpkg-query -W -f='${db:Status-Status}' amorix 2>/dev/null | grep -qvx not-installed; then
   echo "dist-test: the package amorix is installed here already, and this test did not install it;"
   echo "  it would replace and purge it. Remove it (apt-get purge amorix) or test elsewhere."
   exit 2
@@ -209,17 +209,18 @@ dpkg-deb -x "$debfile" "$work/deb"
 check "  ... its desktop entry passes desktop-file-validate" desktop-file-validate "$work/deb/usr/share/applications/amorix.desktop"
 check "  ... its AppStream metadata passes appstreamcli validate --no-net" eval '
   appstreamcli validate --no-net "$work"/deb/usr/share/metainfo/*.xml >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log"; false; }'
+package_paths() { dpkg-deb -c "$debfile" | awk '{ print substr($6, 2) }' | sed 's|/$||' | grep .; }
 present() { # the package's files and folders that are on this machine
-  dpkg-deb -c "$debfile" | awk '{ print substr($6, 2) }' | sed 's|/$||' | grep . |
-    while read -r path; do if [ -e "$path" ]; then echo "$path"; fi; done
+  package_paths | while read -r path; do if [ -e "$path" ]; then echo "$path"; fi; done
 }
+status() { dpkg-query -W -f='${db:Status-Status}' amorix 2>/dev/null; }
 present >"$work/deb.before"
 apt() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@" >>"$work/apt.log" 2>&1; }
 installed_deb=1
 check "apt-get install ./build/dist/$deb installs it" eval '(cd "$first" && apt install "./build/dist/$deb") ||
   { tail -n 20 "$work/apt.log"; false; }'
 check "  ... version 6.00-1, its files in place" eval 'test "$(dpkg-query -W -f="\${Version}" amorix)" = 6.00-1 &&
-  test "$(present | wc -l)" = "$(dpkg-deb -c "$debfile" | wc -l)"'
+  present | cmp -s - <(package_paths)'
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/amorix.desktop 2>/dev/null)
 check "  ... its desktop entry starts /usr/games/amorix" test "$exec_line" = /usr/games/amorix
 native_starts() { # the desktop entry's command, with a home of its own: the splash, then the main window
@@ -236,7 +237,7 @@ native_starts() { # the desktop entry's command, with a home of its own: the spl
 }
 check "  ... which shows the splash, then the main window" native_starts
 check "apt-get purge amorix removes it" eval 'apt purge amorix && installed_deb=0 &&
-  dpkg-query -W -f="\${db:Status-Status}" amorix 2>/dev/null | grep -qx not-installed'
+  case $(status) in "" | not-installed) true ;; *) false ;; esac'
 check "  ... and leaves none of its files or folders behind" eval 'present | cmp -s - "$work/deb.before" &&
   ! compgen -G "/var/lib/dpkg/info/amorix.*" >/dev/null'
 took
