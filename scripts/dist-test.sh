@@ -11,8 +11,9 @@
 # - the Debian package passes lintian, installs for real with apt-get, starts from its desktop
 #   entry, and apt-get purge leaves none of its files;
 # - signed with a throw-away certificate from a moved checkout, the executable and the package
-#   verify, a changed byte does not, the signed program starts, and osslsigncode never saw the
-#   password in its arguments or its environment.
+#   verify, a changed byte does not, the signed program starts, and osslsigncode (which signs
+#   the later version too, the password in a file) never sees the password in its arguments or
+#   its environment.
 # One line per check, then "N passed, M failed"; the exit status is 1 when a check failed.
 # It refuses to run where an amorix package or its files are there already: it installs and
 # removes its own, as root (or through sudo).
@@ -104,6 +105,31 @@ check "SHA256SUMS checks, the three files" eval '(cd "$first/build/dist" && sha2
 check "the zip carries the licence" eval 'unzip -p "$first/build/dist/$name.zip" LICENSE.txt | tr -d "\r" | cmp -s - "$root/LICENSE"'
 took
 
+# --- a throw-away signer -----------------------------------------------------------------------
+
+signer=$work/signer
+mkdir -p "$signer"
+password=throwaway-$RANDOM$RANDOM
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Amorix throw-away signer" \
+  -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature \
+  -keyout "$signer/key.pem" -out "$signer/cert.pem" 2>/dev/null &&
+  openssl pkcs12 -export -inkey "$signer/key.pem" -in "$signer/cert.pem" -passout stdin <<<"$password" \
+    -out "$signer/signer.pfx"
+# A stand-in for osslsigncode first on PATH notes its arguments and environment, then signs.
+stand_in=$signer/stand-in
+mkdir -p "$stand_in"
+cat >"$stand_in/osslsigncode" <<EOF
+#!/bin/sh
+printf '%s\n' "\$*" >>"$stand_in/arguments"
+env >>"$stand_in/environment"
+exec $(command -v osslsigncode) "\$@"
+EOF
+chmod +x "$stand_in/osslsigncode"
+(umask 077 && printf '%s' "$password" >"$signer/password")
+signs() { # the number of signatures osslsigncode was asked for, the password read from a pipe
+  grep -c -e "-readpass - " "$stand_in/arguments" 2>/dev/null
+}
+
 # --- installed, started, installed again and removed, under wine ------------------------------
 
 prefix=$work/wineprefix
@@ -171,11 +197,13 @@ check "msiexec /i again succeeds" msiexec /i
 wineserver -w
 check "  ... and leaves one uninstall entry" test "$(entries)" = 1
 later=9.99 scratch=$work/later/amorix
-check "a later version, $later, is committed in a scratch clone and made" eval '
+check "a later version, $later, is committed in a scratch clone and made, signed" eval '
   git clone -q "$first" "$scratch" &&
   sed -i "s/\"ProductVersion\", \"$version\"/\"ProductVersion\", \"$later\"/" "$scratch/resources/amorix.rc" &&
   git -C "$scratch" -c user.name=dist-test -c user.email=dist-test@invalid commit -qam "Version $later" &&
-  release "$scratch" && cp "$scratch/build/dist/Quillon-Amorix-$later-win64.msi" "$work/"'
+  SIGN_PASSWORD_FILE=$signer/password PATH=$stand_in:$PATH release "$scratch" SIGN_PFX="$signer/signer.pfx" &&
+  cp "$scratch/build/dist/Quillon-Amorix-$later-win64.msi" "$work/"'
+check "  ... signed, the password read from SIGN_PASSWORD_FILE and given on a pipe" test "$(signs)" = 2
 check "  ... and installs over this one" msiexec /i "Quillon-Amorix-$later-win64.msi"
 wineserver -w
 check "  ... which it replaces: one uninstall entry, of version $later" eval 'test "$(entries)" = 1 &&
@@ -244,30 +272,12 @@ took
 
 # --- signed ------------------------------------------------------------------------------------
 
-signer=$work/signer
-mkdir -p "$signer"
-password=throwaway-$RANDOM$RANDOM
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Amorix throw-away signer" \
-  -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature \
-  -keyout "$signer/key.pem" -out "$signer/cert.pem" 2>/dev/null &&
-  openssl pkcs12 -export -inkey "$signer/key.pem" -in "$signer/cert.pem" -passout stdin <<<"$password" \
-    -out "$signer/signer.pfx"
-# A stand-in for osslsigncode first on PATH notes its arguments and environment, then signs.
-stand_in=$signer/stand-in
-mkdir -p "$stand_in"
-cat >"$stand_in/osslsigncode" <<EOF
-#!/bin/sh
-printf '%s\n' "\$*" >>"$stand_in/arguments"
-env >>"$stand_in/environment"
-exec $(command -v osslsigncode) "\$@"
-EOF
-chmod +x "$stand_in/osslsigncode"
 moved=$work/moved/amorix
 mkdir -p "$work/moved" && mv "$first" "$moved"
 check "make dist SIGN_PFX=... signs the release, in the checkout moved elsewhere" eval \
   'SIGN_PASSWORD=$password PATH=$stand_in:$PATH release "$moved" SIGN_PFX="$signer/signer.pfx"'
-check "  ... osslsigncode was given the password on a pipe, twice" test "$(grep -c -e "-readpass - " "$stand_in/arguments")" = 2
-check "  ... and never in its arguments or its environment" eval '! grep -qF -e "$password" "$stand_in/arguments" "$stand_in/environment"'
+check "  ... the password taken from SIGN_PASSWORD and given on a pipe" test "$(signs)" = 4
+check "osslsigncode never saw the password in its arguments or its environment" eval '! grep -qF -e "$password" "$stand_in/arguments" "$stand_in/environment"'
 first=$moved
 check "  ... without saying it is unsigned" eval '! grep -q unsigned "$moved.log"'
 unzip -o -q "$first/build/dist/$name.zip" "Quillon Amorix.exe" -d "$signer/zip"
