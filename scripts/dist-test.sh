@@ -200,6 +200,7 @@ later=9.99 scratch=$work/later/amorix
 check "a later version, $later, is committed in a scratch clone and made, signed" eval '
   git clone -q "$first" "$scratch" &&
   sed -i "s/\"ProductVersion\", \"$version\"/\"ProductVersion\", \"$later\"/" "$scratch/resources/amorix.rc" &&
+  sed -i "1s/($version-1)/($later-1)/" "$scratch/debian/changelog" &&
   git -C "$scratch" -c user.name=dist-test -c user.email=dist-test@invalid commit -qam "Version $later" &&
   SIGN_PASSWORD_FILE=$signer/password PATH=$stand_in:$PATH release "$scratch" SIGN_PFX="$signer/signer.pfx" &&
   cp "$scratch/build/dist/Quillon-Amorix-$later-win64.msi" "$work/"'
