@@ -53,14 +53,15 @@ run: build-linux
 run-wine: build-windows
 	@scripts/run.sh "$(EXE)" "$(WINE_PREFIX)"
 
-install: build-linux
-	install -Dm755 "$(NATIVE)" "$(DESTDIR)$(PREFIX)/bin/amorix"
-	install -Dm644 resources/amorix.desktop "$(DESTDIR)$(PREFIX)/share/applications/amorix.desktop"
-	install -Dm644 build/linux/amorix.png "$(DESTDIR)$(PREFIX)/share/icons/hicolor/64x64/apps/amorix.png"
+# Through CMake's install rules, configured for PREFIX (DESTDIR is honoured too).
+install: deps-native
+	cmake --preset linux -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
+	cmake --build --preset linux
+	cmake --install build/linux
 
 uninstall:
-	rm -f "$(DESTDIR)$(PREFIX)/bin/amorix" "$(DESTDIR)$(PREFIX)/share/applications/amorix.desktop" \
-	  "$(DESTDIR)$(PREFIX)/share/icons/hicolor/64x64/apps/amorix.png"
+	@test -f build/linux/install_manifest.txt || { echo "make uninstall: nothing installed from here"; exit 1; }
+	xargs -d '\n' rm -f <build/linux/install_manifest.txt
 
 test: build
 	@scripts/test.sh
@@ -105,11 +106,15 @@ demo: build-windows
 bench: build
 	@scripts/with-xvfb.sh scripts/bench.sh
 
-# The Windows release in build/dist/ (README, "Making a release"): the zip, the installer package
-# and SHA256SUMS, reproducible from the last commit; SIGN_PFX=file.pfx SIGN_PASSWORD=... signs.
-# dist-test proves it: two clean clones, byte for byte; the package installed, started and
-# removed under wine; a signed release checked and started.
-.PHONY: dist dist-test
+# The release in build/dist/ (README, "Making a release"): the zip, the installer package, the
+# Debian package and SHA256SUMS, reproducible from the last commit; SIGN_PFX=file.pfx signs, with
+# the password in the environment (SIGN_PASSWORD) or a file (SIGN_PASSWORD_FILE), never on the
+# command line. dist-test proves it: two clean clones, byte for byte; the installer package
+# installed, started and removed under wine, the Debian package for real; a signed release.
+.PHONY: deb dist dist-test
+
+deb: deps
+	@scripts/deb.sh
 
 dist: deps
 	@scripts/dist.sh

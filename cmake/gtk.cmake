@@ -33,14 +33,27 @@ target_link_options(amorix PRIVATE $<$<CONFIG:Release>:-s>)  # a release carries
 # The generated resource file is not ours: no warnings as errors for it.
 set_source_files_properties(${AMORIX_GRESOURCE_C} PROPERTIES COMPILE_OPTIONS "-w")
 
-# For `make install`: the program's icon as the PNG that desktops look up in the hicolor theme.
+# For `make install` and the Debian package: the program's icon as the PNG that desktops look up
+# in the hicolor theme (without a time of its own, so that two builds give the same file).
 find_program(AMORIX_CONVERT convert REQUIRED)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/amorix.png
-  COMMAND ${AMORIX_CONVERT} ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico
-          PNG32:${CMAKE_BINARY_DIR}/amorix.png
+  COMMAND ${AMORIX_CONVERT} ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico -strip
+          -define png:exclude-chunks=date,time PNG32:${CMAKE_BINARY_DIR}/amorix.png
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.ico)
 add_custom_target(amorix_icon ALL DEPENDS ${CMAKE_BINARY_DIR}/amorix.png)
+
+# What is installed: the program (Debian files games under games/, CMAKE_INSTALL_BINDIR=games),
+# its desktop entry naming it by full path, the icon, the AppStream metadata and the manual page.
+include(GNUInstallDirs)
+set(AMORIX_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/amorix)
+configure_file(resources/amorix.desktop.in ${CMAKE_BINARY_DIR}/amorix.desktop @ONLY)
+install(TARGETS amorix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/amorix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/amorix.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+install(FILES dist/com.quillon.amorix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES dist/amorix.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
 # The native benchmark's yardstick, a bare GTK window built as the program is.
 add_executable(amorix_bare_gtk_window tests/bench/bare_gtk_window.cpp)

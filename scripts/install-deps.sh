@@ -11,11 +11,12 @@ native=(
 packages=(
   "${native[@]}" clang-format
   googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libstb-dev
   clang-16 libclang-rt-16-dev
   wine wine64
   openbox python3 libx11-dev
   git zip unzip wixl msitools faketime osslsigncode openssl
+  debhelper dpkg-dev lintian appstream desktop-file-utils diffoscope-minimal locales
   emscripten chromium chromium-driver python3-selenium
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
@@ -24,10 +25,16 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The release is tested in a German locale too: generate it once.
+if [ "${1:-}" != native ] && ! locale -a | grep -x de_DE.utf8 >/dev/null; then
+  echo "de_DE.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

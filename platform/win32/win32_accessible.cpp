@@ -202,6 +202,11 @@ class FormAccessible final : public IAccessible {
     FormWindow* form = Form();
     if (!form) return CO_E_OBJNOTCONNECTED;
     HWND focused = ::GetFocus();
+    if (focused == window_) {
+      focus->vt = VT_I4;
+      focus->lVal = CHILDID_SELF;
+      return S_OK;
+    }
     for (HWND edit : form->Edits()) {
       if (edit != focused) continue;
       IDispatch* object = nullptr;

@@ -1,32 +1,24 @@
 #include "platform/win32/win32_pictures.h"
 
-#include <objbase.h>
-// after <objbase.h>; defines the decoder's class and format identifiers here
-#include <initguid.h>
-#include <wincodec.h>
-
-#include <cstring>
-#include <utility>
+#include <climits>
+#include <cstdlib>
+#include <memory>
 
 #include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_stats.h"
 
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#include <stb_image.h>
+
 namespace amorix::win32 {
-
-namespace {
-
-using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, LPVOID*);
-
-}  // namespace
 
 PictureCache::~PictureCache() {
   for (const auto& [id, entry] : pictures_) stats::PictureBytes(-Bytes(entry.bitmap.get()));
-}
-
-bool PictureCache::LetCodecsGo() {
-  if (!codecs_) return false;
-  codecs_.reset();
-  return true;
 }
 
 PictureCache::Picture PictureCache::Get(ResourceId id) {
@@ -44,66 +36,37 @@ PictureCache::Entry PictureCache::Load(ResourceId id) {
   const DWORD size = ::SizeofResource(module_, resource);
   HGLOBAL loaded = ::LoadResource(module_, resource);
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes || size == 0) return {};
+  if (!bytes || size == 0 || size > INT_MAX) return {};
 
-  return LoadThroughSystem(bytes, size);
-}
-
-// The JPEG decoder of the imaging component, taken from its library's class factory: no COM
-// apartment holds the library, so it can be let go after decoding.
-PictureCache::Entry PictureCache::LoadThroughSystem(const void* bytes, DWORD size) {
-  if (!codecs_) codecs_.reset(::LoadLibraryW(L"windowscodecs.dll"));
-  // Through void(*)(): the one cast between function types the compiler accepts silently.
-  const auto get_class = codecs_
-                             ? reinterpret_cast<DllGetClassObjectFn>(reinterpret_cast<void (*)()>(
-                                   ::GetProcAddress(codecs_.get(), "DllGetClassObject")))
-                             : nullptr;
-  UniqueCom<IClassFactory> factory;
-  UniqueCom<IWICBitmapDecoder> decoder;
-  if (!get_class || FAILED(get_class(CLSID_WICJpegDecoder, IID_IClassFactory, factory.put())) ||
-      FAILED(factory.get()->CreateInstance(nullptr, IID_IWICBitmapDecoder, decoder.put()))) {
-    return {};
-  }
-  // A stream over a private copy of the bytes; the stream frees the copy.
-  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-  void* target = memory ? ::GlobalLock(memory) : nullptr;
-  if (!target) {
-    if (memory) ::GlobalFree(memory);
-    return {};
-  }
-  std::memcpy(target, bytes, size);
-  ::GlobalUnlock(memory);
-  UniqueCom<IStream> stream;
-  if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.put()))) {
-    ::GlobalFree(memory);
-    return {};
-  }
-  UniqueCom<IWICBitmapFrameDecode> frame;
-  WICPixelFormatGUID format{};
-  UINT width = 0, height = 0;
-  if (FAILED(decoder.get()->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) ||
-      FAILED(decoder.get()->GetFrame(0, frame.put())) ||
-      FAILED(frame.get()->GetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR ||
-      FAILED(frame.get()->GetSize(&width, &height)) || width == 0 || height == 0) {
-    return {};
-  }
-  // Decoded straight into a top-down DIB section: one copy of the pixels, in the file's format.
+  int width = 0, height = 0, channels = 0;
+  const std::unique_ptr<stbi_uc, decltype(&std::free)> rgb(
+      stbi_load_from_memory(static_cast<const stbi_uc*>(bytes), static_cast<int>(size), &width,
+                            &height, &channels, 3),
+      &std::free);
+  if (!rgb) return {};
+  // A top-down 24-bit DIB section holds the pixels, blue first, each row padded to four bytes.
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   Entry entry;
   entry.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const UINT stride = (width * 3 + 3) & ~3u;
-  if (!entry.bitmap || !bits ||
-      FAILED(frame.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
-    return {};
+  if (!entry.bitmap || !bits) return {};
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  for (int y = 0; y < height; ++y) {
+    const stbi_uc* from = rgb.get() + static_cast<std::size_t>(y) * width * 3;
+    auto* to = static_cast<BYTE*>(bits) + y * stride;
+    for (int x = 0; x < width; ++x, from += 3, to += 3) {
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
+    }
   }
-  entry.size = {static_cast<LONG>(width), static_cast<LONG>(height)};
+  entry.size = {width, height};
   return entry;
 }
 

@@ -38,7 +38,6 @@ Win32Platform::~Win32Platform() = default;
 void Win32Platform::PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) {
   if (picture) {
     ahead_.emplace_back([this, picture] { pictures_.Get(picture); });
-    ahead_.emplace_back([this] { pictures_.LetCodecsGo(); });
     // The window is as wide as its picture: its paint buffer waits for it.
     ahead_.emplace_back(
         [this, picture] { paint_buffer_.MakeAhead(pictures_.Get(picture).size.cx); });

@@ -110,7 +110,7 @@ class Win32Platform final : public Platform {
 
   void RunMessageLoop() override;
   // One piece of the work kept for an empty queue: a step asked for ahead, or else letting the
-  // picture codecs or the paint buffer go; false when there is none.
+  // paint buffer go; false when there is none.
   bool IdleStep();
   void Quit() override;
   void Terminate() override;

@@ -124,7 +124,7 @@ void Win32Platform::RunMessageLoop() {
 }
 
 bool Win32Platform::IdleStep() {
-  if (ahead_.empty()) return pictures_.LetCodecsGo() || paint_buffer_.Release();
+  if (ahead_.empty()) return paint_buffer_.Release();
   const std::function<void()> step = std::move(ahead_.front());
   ahead_.pop_front();
   step();

@@ -307,8 +307,23 @@ TEST_F(ScreenReaderTest, LabelsLieOnTheScreenWhereDrawnAndAGoneWindowAnswersWith
   EXPECT_EQ(hit.vt, VT_I4);
   EXPECT_EQ(hit.lVal, 2) << "Calculate";
 
-  Press<Form3>(main, 5);  // CREDIT unloads the main window
+  VARIANT focus;
+  ASSERT_EQ(client->get_accFocus(&focus), S_OK) << "a name box has the focus";
+  EXPECT_EQ(focus.vt, VT_DISPATCH);
+  ::VariantClear(&focus);
+
+  Form3& shown = Press<Form3>(main, 5);  // CREDIT unloads the main window
   EXPECT_EQ(client->accDoDefaultAction(reader::Id(5)), CO_E_OBJNOTCONNECTED);
+  IAccessible* credit = reader::ClientOf(Hwnd(shown));
+  ASSERT_NE(credit, nullptr);
+  ::SetFocus(Hwnd(shown));
+  ASSERT_EQ(credit->get_accFocus(&focus), S_OK) << "a window without edits has the focus itself";
+  EXPECT_EQ(focus.vt, VT_I4);
+  EXPECT_EQ(focus.lVal, CHILDID_SELF);
+  ::SetFocus(nullptr);
+  EXPECT_EQ(credit->get_accFocus(&focus), S_FALSE) << "the focus is elsewhere";
+  EXPECT_EQ(focus.vt, VT_EMPTY);
+  credit->Release();
   BSTR name = nullptr;
   EXPECT_EQ(client->get_accName(reader::Id(CHILDID_SELF), &name), CO_E_OBJNOTCONNECTED);
   EXPECT_EQ(name, nullptr);
