@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "platform/gtk/gtk_canvas.h"
@@ -52,6 +53,30 @@ std::string CssColor(Color color) {
   char text[8];
   std::snprintf(text, sizeof(text), "#%02x%02x%02x", rgb.r, rgb.g, rgb.b);
   return text;
+}
+
+// A box's limit counts UTF-16 units, as a Windows edit's does: what the user types or pastes is
+// cut before the first character that would not fit whole. Text the program sets is not limited.
+void LimitInsert(GtkEditable* editable, const gchar* text, gint length, gint* position,
+                 gpointer limit) {
+  int used = 0;
+  for (const gchar* c = gtk_entry_get_text(GTK_ENTRY(editable)); *c; c = g_utf8_next_char(c)) {
+    used += g_utf8_get_char(c) > 0xFFFF ? 2 : 1;
+  }
+  const gchar* end = text + (length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+  const gchar* fits = text;
+  while (fits < end) {
+    used += g_utf8_get_char(fits) > 0xFFFF ? 2 : 1;
+    if (used > GPOINTER_TO_INT(limit)) break;
+    fits = g_utf8_next_char(fits);
+  }
+  if (fits >= end) return;
+  g_signal_stop_emission_by_name(editable, "insert-text");
+  gtk_widget_error_bell(GTK_WIDGET(editable));
+  if (fits == text) return;
+  g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
+  gtk_editable_insert_text(editable, text, static_cast<gint>(fits - text), position);
+  g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
 }
 
 void ConnectMouse(GtkWidget* widget, gpointer self, GCallback button, GCallback motion) {
@@ -160,7 +185,10 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   GtkEntry* entry = GTK_ENTRY(edit);
   gtk_entry_set_has_frame(entry, FALSE);
   gtk_entry_set_width_chars(entry, 0);
-  if (params.max_length > 0) gtk_entry_set_max_length(entry, params.max_length);
+  if (params.max_length > 0) {
+    g_signal_connect(edit, "insert-text", G_CALLBACK(LimitInsert),
+                     GINT_TO_POINTER(params.max_length));
+  }
   gtk_entry_set_alignment(entry, params.align == Align::kCenter ? 0.5f : 0.0f);
 
   // A borderless edit in the window's colour, its text in the font and colour given.
@@ -181,6 +209,14 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
   edits_.push_back(edit);
   return edit;
+}
+
+void FormWindow::SetEditText(GtkWidget* edit, const std::string& text) {
+  g_signal_handlers_block_matched(edit, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+                                  reinterpret_cast<gpointer>(&LimitInsert), nullptr);
+  gtk_entry_set_text(GTK_ENTRY(edit), text.c_str());
+  g_signal_handlers_unblock_matched(edit, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+                                    reinterpret_cast<gpointer>(&LimitInsert), nullptr);
 }
 
 bool FormWindow::Owns(GtkWidget* edit) const {

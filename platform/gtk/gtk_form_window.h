@@ -36,6 +36,8 @@ class FormWindow {
   void SetPointer(MousePointer pointer);
   void SetTooltip(int tool_id, const PixelRect& r, std::string text);
   GtkWidget* CreateEdit(const EditSpec& params);
+  // The program's own text for a box, past the limit on what the user enters.
+  static void SetEditText(GtkWidget* edit, const std::string& text);
   bool Owns(GtkWidget* edit) const;
   void StartTimer(int timer_id, unsigned interval_ms);
   void StopTimer(int timer_id);

@@ -69,7 +69,7 @@ std::u16string GtkPlatform::GetEditText(EditHandle e) {
 }
 
 void GtkPlatform::SetEditText(EditHandle e, std::u16string_view text) {
-  gtk_entry_set_text(GTK_ENTRY(ToWidget(e)), gtk::Utf8(text).c_str());
+  gtk::FormWindow::SetEditText(ToWidget(e), gtk::Utf8(text));
 }
 
 void GtkPlatform::SetEditVisible(EditHandle e, bool visible) {
