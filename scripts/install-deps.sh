@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   clang-16 libclang-rt-16-dev
   wine wine64
-  openbox python3 libx11-dev xclip
+  openbox python3 libx11-dev xclip xsettingsd
   git zip unzip wixl msitools faketime osslsigncode openssl
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")

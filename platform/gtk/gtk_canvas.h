@@ -53,6 +53,8 @@ class Fonts {
     int ascent = 0, height = 0;
   };
   LineMetrics Metrics(const FontSpec& font, PangoContext* context);
+  // The family Pango resolves each face to now, as "face_NAME=FAMILY" lines.
+  std::string Resolved();
   // The same font as a CSS declaration block for a text box.
   std::string Css(const FontSpec& font);
 

@@ -26,8 +26,6 @@ class FormWindow;
 
 using common::Utf8;
 std::u16string Utf16(const char* text);
-// The fonts the layouts name, mapped to metric-compatible free fonts; before any text is laid out.
-void LoadFontAliases();
 }  // namespace gtk
 
 class GtkPlatform final : public Platform {

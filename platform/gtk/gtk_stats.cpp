@@ -42,12 +42,13 @@ void FirstPaintDone(std::int64_t tick) {
   if (tick && first_paint_us < 0) first_paint_us = g_get_monotonic_time() - tick;
 }
 
-void WriteIfAsked() {
+void WriteIfAsked(std::string_view more) {
   const char* path = std::getenv("AMORIX_STATS_FILE");
   if (!path || !*path) return;
   if (std::FILE* file = std::fopen(path, "w")) {
     std::fprintf(file, "peak_working_set_bytes=%lld\ntick_to_first_paint_us=%lld\n",
                  PeakResidentBytes(), static_cast<long long>(first_paint_us));
+    std::fwrite(more.data(), 1, more.size(), file);
     std::fclose(file);
   }
 }

@@ -8,6 +8,7 @@
 // there as key=value lines; the backend calls it as the process ends.
 
 #include <cstdint>
+#include <string_view>
 
 namespace amorix::gtk::stats {
 
@@ -26,6 +27,7 @@ class TickScope {
 std::int64_t CurrentTick();  // microseconds of the monotonic clock; 0 outside any tick
 // Called at the end of a window's first paint, with the tick that window was made in.
 void FirstPaintDone(std::int64_t tick);
-void WriteIfAsked();
+// `more` is further key=value lines from the backend.
+void WriteIfAsked(std::string_view more = {});
 
 }  // namespace amorix::gtk::stats

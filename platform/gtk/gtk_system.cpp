@@ -1,7 +1,5 @@
 // The calls GtkPlatform answers without a window's help (regions, the shell, the screen, the
 // process), and text between the behaviour's UTF-16 and GTK's UTF-8.
-#include <fontconfig/fontconfig.h>
-
 #include <cstdlib>
 #include <utility>
 
@@ -27,24 +25,6 @@ std::u16string Utf16(const char* text) {
   std::u16string out(reinterpret_cast<const char16_t*>(converted), static_cast<size_t>(length));
   g_free(converted);
   return out;
-}
-
-void LoadFontAliases() {
-  // The faces the windows name, on metric-compatible fonts that Debian carries.
-  static constexpr char kAliases[] = R"(<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <alias binding="strong"><family>MS Sans Serif</family><prefer><family>Liberation Sans</family></prefer></alias>
-  <alias binding="strong"><family>Arial</family><prefer><family>Liberation Sans</family></prefer></alias>
-  <alias binding="strong"><family>Times New Roman</family><prefer><family>Liberation Serif</family></prefer></alias>
-  <alias binding="strong"><family>Monotype Corsiva</family><prefer><family>Z003</family></prefer></alias>
-</fontconfig>
-)";
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (!config) return;
-  FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kAliases), FcTrue);
-  FcConfigSetCurrent(config);
-  FcConfigDestroy(config);  // the current configuration keeps its own reference
 }
 
 }  // namespace gtk
@@ -138,7 +118,7 @@ TwipsPerPixel GtkPlatform::ScreenTwipsPerPixel() {
 
 void GtkPlatform::RunMessageLoop() {
   if (!quit_requested_) gtk_main();
-  gtk::stats::WriteIfAsked();
+  gtk::stats::WriteIfAsked(fonts_.Resolved());
 }
 
 void GtkPlatform::Quit() {
@@ -150,7 +130,7 @@ void GtkPlatform::Quit() {
 }
 
 void GtkPlatform::Terminate() {
-  gtk::stats::WriteIfAsked();
+  gtk::stats::WriteIfAsked(fonts_.Resolved());
   std::_Exit(0);
 }
 
@@ -163,7 +143,7 @@ void GtkPlatform::ReportFatal(std::u16string_view message) {
   gtk_window_present(GTK_WINDOW(box));  // it takes the keyboard, as the system's message box does
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
-  gtk::stats::WriteIfAsked();
+  gtk::stats::WriteIfAsked(fonts_.Resolved());
   std::_Exit(1);
 }
 
