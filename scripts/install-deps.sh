@@ -15,6 +15,7 @@ packages=(
   clang-16 libclang-rt-16-dev
   wine wine64
   openbox python3 libx11-dev xclip xsettingsd
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")

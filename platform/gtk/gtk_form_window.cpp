@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/gtk/gtk_accessible.h"
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_stats.h"
@@ -92,7 +93,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
       events_(events),
       background_(params.background),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
-      layout_(gtk_layout_new(nullptr, nullptr)),
+      layout_(accessible::NewPanel(events)),
       made_in_tick_(stats::CurrentTick()) {
   GtkWindow* window = GTK_WINDOW(window_);
   gtk_window_set_title(window, Utf8(params.caption).c_str());
@@ -133,6 +134,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
 }
 
 FormWindow::~FormWindow() {
+  accessible::Forget(layout_);
   for (const auto& [id, source] : timers_) g_source_remove(source);
   for (GtkWidget* edit : edits_) g_signal_handlers_disconnect_by_data(edit, this);
   g_signal_handlers_disconnect_by_data(layout_, this);
@@ -171,6 +173,10 @@ void FormWindow::SetPointer(MousePointer pointer) {
   gdk_display_flush(gtk_widget_get_display(window_));
 }
 
+void FormWindow::NotifyAccessible(int label, AccessibleChange change) {
+  accessible::Notify(layout_, label, change);
+}
+
 void FormWindow::SetTooltip(int tool_id, const PixelRect& r, std::string text) {
   if (text.empty()) {
     tools_.erase(tool_id);
@@ -207,6 +213,7 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   gtk_layout_put(GTK_LAYOUT(layout_), edit, params.rect.left, params.rect.top);
   gtk_widget_set_visible(edit, params.visible);
   g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
+  accessible::NameEntry(edit, params.accessible_name);
   edits_.push_back(edit);
   return edit;
 }

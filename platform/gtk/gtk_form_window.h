@@ -34,6 +34,7 @@ class FormWindow {
   void Show(bool visible);
   void Invalidate(const PixelRect& r);
   void SetPointer(MousePointer pointer);
+  void NotifyAccessible(int label, AccessibleChange change);
   void SetTooltip(int tool_id, const PixelRect& r, std::string text);
   GtkWidget* CreateEdit(const EditSpec& params);
   // The program's own text for a box, past the limit on what the user enters.

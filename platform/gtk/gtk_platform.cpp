@@ -55,8 +55,9 @@ void GtkPlatform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
   if (gtk::FormWindow* form = Find(w)) form->SetTooltip(tool_id, r, gtk::Utf8(text));
 }
 
-// The labels are not yet offered to ATK, so there is no one to tell.
-void GtkPlatform::NotifyAccessibleChange(WindowHandle, int, AccessibleChange) {}
+void GtkPlatform::NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) {
+  if (gtk::FormWindow* form = Find(w)) form->NotifyAccessible(label, change);
+}
 
 EditHandle GtkPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   gtk::FormWindow* form = Find(parent);
