@@ -105,6 +105,9 @@ int ScreenPixelsPerInch() {
 }
 
 Pictures::~Pictures() {
+  for (auto& [id, surface] : surfaces_) {
+    if (surface) cairo_surface_destroy(surface);
+  }
   for (auto& [id, pixbuf] : pixbufs_) {
     if (pixbuf) g_object_unref(pixbuf);
   }
@@ -117,6 +120,19 @@ GdkPixbuf* Pictures::Get(ResourceId id) {
   GdkPixbuf* pixbuf = path ? gdk_pixbuf_new_from_resource(path, nullptr) : nullptr;
   pixbufs_.emplace(id, pixbuf);
   return pixbuf;
+}
+
+cairo_surface_t* Pictures::Surface(ResourceId id) {
+  auto found = surfaces_.find(id);
+  if (found != surfaces_.end()) return found->second;
+  // Decoded for this alone: a picture is only ever painted.
+  const char* path = ResourcePath(id);
+  GdkPixbuf* pixbuf = path ? gdk_pixbuf_new_from_resource(path, nullptr) : nullptr;
+  cairo_surface_t* surface =
+      pixbuf ? gdk_cairo_surface_create_from_pixbuf(pixbuf, 1, nullptr) : nullptr;
+  if (pixbuf) g_object_unref(pixbuf);
+  surfaces_.emplace(id, surface);
+  return surface;
 }
 
 Fonts::~Fonts() {
@@ -202,10 +218,11 @@ void GtkCanvas::FrameRect(const PixelRect& r, Color c, int width) {
 }
 
 void GtkCanvas::DrawPicture(ResourceId picture, int x, int y) {
-  GdkPixbuf* pixbuf = pictures_.Get(picture);
-  if (!pixbuf) return;
-  gdk_cairo_set_source_pixbuf(cr_, pixbuf, x, y);
-  cairo_rectangle(cr_, x, y, gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+  cairo_surface_t* surface = pictures_.Surface(picture);
+  if (!surface) return;
+  cairo_set_source_surface(cr_, surface, x, y);
+  cairo_rectangle(cr_, x, y, cairo_image_surface_get_width(surface),
+                  cairo_image_surface_get_height(surface));
   cairo_fill(cr_);
 }
 

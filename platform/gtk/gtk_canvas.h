@@ -34,10 +34,13 @@ class Pictures {
   ~Pictures();
   Pictures(const Pictures&) = delete;
   Pictures& operator=(const Pictures&) = delete;
-  GdkPixbuf* Get(ResourceId id);  // null when there is no such resource; owned here
+  GdkPixbuf* Get(ResourceId id);  // an icon; null when there is no such resource; owned here
+  // A picture decoded and made ready to paint, once; null when there is none.
+  cairo_surface_t* Surface(ResourceId id);
 
  private:
   std::map<ResourceId, GdkPixbuf*> pixbufs_;
+  std::map<ResourceId, cairo_surface_t*> surfaces_;
 };
 
 class Fonts {

@@ -123,6 +123,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
   gtk_container_add(GTK_CONTAINER(window_), layout_);
 
   g_signal_connect(layout_, "draw", G_CALLBACK(OnDraw), this);
+  g_signal_connect_after(layout_, "draw", G_CALLBACK(OnDrawn), this);
   ConnectMouse(layout_, this, G_CALLBACK(OnButton), G_CALLBACK(OnMotion));
   g_signal_connect(layout_, "query-tooltip", G_CALLBACK(OnTooltip), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
@@ -186,7 +187,7 @@ void FormWindow::SetTooltip(int tool_id, const PixelRect& r, std::string text) {
   gtk_widget_trigger_tooltip_query(layout_);
 }
 
-GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
+GtkWidget* FormWindow::NewEntry(Fonts& fonts, const EditSpec& params) {
   GtkWidget* edit = gtk_entry_new();
   GtkEntry* entry = GTK_ENTRY(edit);
   gtk_entry_set_has_frame(entry, FALSE);
@@ -198,7 +199,7 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   gtk_entry_set_alignment(entry, params.align == Align::kCenter ? 0.5f : 0.0f);
 
   // A borderless edit in the window's colour, its text in the font and colour given.
-  const std::string css = "entry { " + platform_.fonts().Css(params.font) +
+  const std::string css = "entry { " + fonts.Css(params.font) +
                           " color: " + CssColor(params.text_color) +
                           "; background: " + CssColor(SystemColor(5)) +
                           "; border: none; border-radius: 0; box-shadow: none; outline: none;"
@@ -210,6 +211,11 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   g_object_unref(provider);
 
   gtk_widget_set_size_request(edit, params.rect.Width(), params.rect.Height());
+  return edit;
+}
+
+GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
+  GtkWidget* edit = NewEntry(platform_.fonts(), params);
   gtk_layout_put(GTK_LAYOUT(layout_), edit, params.rect.left, params.rect.top);
   gtk_widget_set_visible(edit, params.visible);
   g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
@@ -275,13 +281,20 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
       !gdk_cairo_get_clip_rectangle(cr, &clip)) {
     return FALSE;
   }
+  stats::Lap("paint_start");
   const PixelRect dirty{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
   GtkCanvas canvas(cr, dirty, self->platform_.pictures(), self->platform_.fonts());
   canvas.FillRect(dirty, self->background_);
-  const std::int64_t tick = std::exchange(self->made_in_tick_, 0);
   self->events_.OnPaint(canvas);
-  stats::FirstPaintDone(tick);
   return FALSE;  // the text boxes paint themselves over it
+}
+
+// After the text boxes have painted: the end of the window's first paint.
+gboolean FormWindow::OnDrawn(GtkWidget*, cairo_t* cr, FormWindow* self) {
+  if (gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(self->layout_)))) {
+    stats::FirstPaintDone(std::exchange(self->made_in_tick_, 0));
+  }
+  return FALSE;
 }
 
 gboolean FormWindow::OnButton(GtkWidget*, GdkEventButton* event, FormWindow* self) {

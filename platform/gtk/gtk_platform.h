@@ -10,6 +10,8 @@
 
 #include <gtk/gtk.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,6 +72,7 @@ class GtkPlatform final : public Platform {
                               int show_command) override;
 
   TwipsPerPixel ScreenTwipsPerPixel() override;
+  void PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) override;
 
   void RunMessageLoop() override;
   void Quit() override;
@@ -81,12 +84,15 @@ class GtkPlatform final : public Platform {
 
  private:
   gtk::FormWindow* Find(WindowHandle w) const;
+  static gboolean RunAhead(gpointer self);
 
   gtk::Pictures pictures_;
   gtk::Fonts fonts_;
   std::map<WindowHandle, std::unique_ptr<gtk::FormWindow>> windows_;
   bool quit_requested_ = false;
   WindowHandle capture_ = nullptr;  // X grabs the pointer for a press; this is who asked to keep it
+  std::deque<std::function<void()>> ahead_;  // steps for idle time, in order
+  guint ahead_source_ = 0;
 };
 
 }  // namespace amorix
