@@ -45,6 +45,14 @@ namespace {
 GType PanelAccessibleType();
 GType LabelType();
 
+template <class Class, class Instance>
+GType Register(GType parent, const char* name, GClassInitFunc class_init,
+               GInstanceInitFunc instance_init = nullptr) {
+  const GTypeInfo info{sizeof(Class), nullptr,          nullptr, class_init,    nullptr,
+                       nullptr,       sizeof(Instance), 0,       instance_init, nullptr};
+  return g_type_register_static(parent, name, &info, GTypeFlags{});
+}
+
 WindowEvents* EventsOf(AtkObject* panel) {
   GtkWidget* widget = panel ? gtk_accessible_get_widget(GTK_ACCESSIBLE(panel)) : nullptr;
   return widget ? reinterpret_cast<AmorixPanel*>(widget)->events : nullptr;
@@ -222,10 +230,8 @@ void LabelClassInit(gpointer klass, gpointer) {
 
 GType LabelType() {
   static const GType type = [] {
-    const GTypeInfo info{
-        sizeof(AmorixLabelClass), nullptr, nullptr, LabelClassInit, nullptr, nullptr,
-        sizeof(AmorixLabel),      0,       nullptr, nullptr};
-    const GType made = g_type_register_static(ATK_TYPE_OBJECT, "AmorixLabel", &info, GTypeFlags{});
+    const GType made =
+        Register<AmorixLabelClass, AmorixLabel>(ATK_TYPE_OBJECT, "AmorixLabel", LabelClassInit);
     const GInterfaceInfo component{InitComponent, nullptr, nullptr};
     const GInterfaceInfo action{InitAction, nullptr, nullptr};
     g_type_add_interface_static(made, ATK_TYPE_COMPONENT, &component);
@@ -297,18 +303,9 @@ void PanelAccessibleClassInit(gpointer klass, gpointer) {
 
 GType PanelAccessibleType() {
   static const GType type = [] {
-    const GTypeInfo info{sizeof(AmorixPanelAccessibleClass),
-                         nullptr,
-                         nullptr,
-                         PanelAccessibleClassInit,
-                         nullptr,
-                         nullptr,
-                         sizeof(AmorixPanelAccessible),
-                         0,
-                         PanelAccessibleInit,
-                         nullptr};
-    return g_type_register_static(GTK_TYPE_CONTAINER_ACCESSIBLE, "AmorixPanelAccessible", &info,
-                                  GTypeFlags{});
+    return Register<AmorixPanelAccessibleClass, AmorixPanelAccessible>(
+        GTK_TYPE_CONTAINER_ACCESSIBLE, "AmorixPanelAccessible", PanelAccessibleClassInit,
+        PanelAccessibleInit);
   }();
   return type;
 }
@@ -321,10 +318,7 @@ void PanelClassInit(gpointer klass, gpointer) {
 
 GType PanelType() {
   static const GType type = [] {
-    const GTypeInfo info{
-        sizeof(AmorixPanelClass), nullptr, nullptr, PanelClassInit, nullptr, nullptr,
-        sizeof(AmorixPanel),      0,       nullptr, nullptr};
-    return g_type_register_static(GTK_TYPE_LAYOUT, "AmorixPanel", &info, GTypeFlags{});
+    return Register<AmorixPanelClass, AmorixPanel>(GTK_TYPE_LAYOUT, "AmorixPanel", PanelClassInit);
   }();
   return type;
 }
