@@ -274,7 +274,12 @@ AtkObject* PanelChild(AtkObject* object, gint index) {
   const std::vector<AccessibleLabel> labels = Describe(object);
   const auto count = static_cast<gint>(labels.size());
   if (index < 0) return nullptr;
-  if (index >= count) return PanelAccessibleParentClass()->ref_child(object, index - count);
+  if (index >= count) {
+    // An entry: its parent named, so that it finds its place after the labels.
+    AtkObject* entry = PanelAccessibleParentClass()->ref_child(object, index - count);
+    if (entry && entry->accessible_parent != object) atk_object_set_parent(entry, object);
+    return entry;
+  }
   GPtrArray* made = reinterpret_cast<AmorixPanelAccessible*>(object)->labels;
   while (static_cast<gint>(made->len) <= index) {
     const auto number = static_cast<int>(made->len) + 1;

@@ -164,10 +164,12 @@ def tour(program):
     wait_for(lambda: shown_captions() == ["Amorix-Nimbus"])
     step("the main window")
     main = [(c.get_role_name(), c.get_name()) for c in children(frames_named("Amorix-Nimbus"))]
+    places = [c.get_index_in_parent() for c in children(frames_named("Amorix-Nimbus"))]
     want = [("push button", "Exit"), ("push button", "Calculate"), ("push button", "TERMS"),
             ("push button", "HELP"), ("push button", "CREDIT"), ("label", ""), ("text", ""),
             ("text", "First name"), ("text", "Second name")]
-    check("the main window's labels and boxes, by name and role", main == want, str(main))
+    check("the main window's labels and boxes, by name, role and place",
+          main == want and places == list(range(len(want))), f"{main}, at {places}")
 
     step("HELP pressed", "Amorix-Nimbus", 4)
     links = [describe(c) for c in children(frames_named("Help"))[1:5]]
