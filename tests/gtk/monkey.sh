@@ -54,14 +54,17 @@ judge() {
   [ "$status" = 0 ] || fail "the program ended with status $status"
 }
 
-# Sets X Y: a point on one of the program's windows (three times in four), else anywhere.
+# Sets X Y: a point on one of the program's windows (three times in four), else anywhere. One
+# time in eight the point is in a window's top right corner, where most close labels stand, so
+# that windows close and the program ends now and then.
 pick_point() {
   local windows id
   mapfile -t windows < <(timeout 3 xdotool search --onlyvisible --pid "$AMX_PID" 2>/dev/null)
   if [ ${#windows[@]} -gt 0 ] && [ $((RANDOM % 4)) -gt 0 ]; then
     id=${windows[RANDOM % ${#windows[@]}]}
-    if win_geometry "$id" && [ "$WW" -gt 0 ] && [ "$WH" -gt 0 ]; then
+    if win_geometry "$id" && [ "$WW" -gt 40 ] && [ "$WH" -gt 40 ]; then
       X=$((WX + RANDOM % WW)) Y=$((WY + RANDOM % WH))
+      [ $((RANDOM % 8)) -eq 0 ] && X=$((WX + WW - 1 - RANDOM % 40)) Y=$((WY + RANDOM % 40))
       return
     fi
   fi
