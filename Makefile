@@ -73,8 +73,8 @@ fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The native program under AddressSanitizer and UndefinedBehaviorSanitizer: the GTK end-to-end
-# suite once, then a seeded random monkey for SOAK_NATIVE_SECONDS (AMORIX_MONKEY_SEED=N repeats
-# one).
+# suite and the screen reader's tour once, then a seeded random monkey for SOAK_NATIVE_SECONDS
+# (AMORIX_MONKEY_SEED=N repeats one).
 SOAK_NATIVE_SECONDS ?= 600
 .PHONY: soak-native
 

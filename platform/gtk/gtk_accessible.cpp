@@ -2,6 +2,7 @@
 
 #include <gtk/gtk-a11y.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/common/utf8.h"
@@ -317,7 +318,19 @@ GType PanelAccessibleType() {
 
 // --- the panel -----------------------------------------------------------------------------------
 
+// The accessible may outlive the panel, held by a screen reader: it must not clear a pointer in a
+// panel that is gone.
+void PanelFinalize(GObject* object) {
+  auto* panel = reinterpret_cast<AmorixPanel*>(object);
+  if (panel->accessible) {
+    g_object_remove_weak_pointer(G_OBJECT(panel->accessible),
+                                 reinterpret_cast<gpointer*>(&panel->accessible));
+  }
+  G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
+}
+
 void PanelClassInit(gpointer klass, gpointer) {
+  G_OBJECT_CLASS(klass)->finalize = PanelFinalize;
   gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), PanelAccessibleType());
 }
 
