@@ -171,6 +171,7 @@ win_wait_gone() {
 # Sets WX WY WW WH to the window's place on the screen and its size.
 win_geometry() {
   local info
+  [ -n "$1" ] || return 1 # xwininfo without an id waits for a click
   info=$(xwininfo -id "$1" 2>/dev/null) || return 1
   WX=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
   WY=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
