@@ -54,6 +54,21 @@ GType Register(GType parent, const char* name, GClassInitFunc class_init,
   return g_type_register_static(parent, name, &info, GTypeFlags{});
 }
 
+// A pointer that the object it points to clears as it goes, and letting go of one.
+void Watch(AtkObject*& pointer, AtkObject* object) {
+  pointer = object;
+  g_object_add_weak_pointer(G_OBJECT(object), reinterpret_cast<gpointer*>(&pointer));
+}
+
+void Unwatch(AtkObject*& pointer) {
+  if (pointer)
+    g_object_remove_weak_pointer(G_OBJECT(pointer), reinterpret_cast<gpointer*>(&pointer));
+}
+
+void FinalizeAsParent(GObject* object) {
+  G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
+}
+
 WindowEvents* EventsOf(AtkObject* panel) {
   GtkWidget* widget = panel ? gtk_accessible_get_widget(GTK_ACCESSIBLE(panel)) : nullptr;
   return widget ? reinterpret_cast<AmorixPanel*>(widget)->events : nullptr;
@@ -129,12 +144,9 @@ AtkStateSet* LabelStates(AtkObject* object) {
 
 void LabelFinalize(GObject* object) {
   auto* label = reinterpret_cast<AmorixLabel*>(object);
-  if (label->panel) {
-    g_object_remove_weak_pointer(G_OBJECT(label->panel),
-                                 reinterpret_cast<gpointer*>(&label->panel));
-  }
+  Unwatch(label->panel);
   g_free(label->name);
-  G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
+  FinalizeAsParent(object);
 }
 
 void LabelExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height,
@@ -244,8 +256,7 @@ GType LabelType() {
 
 AtkObject* NewLabel(AtkObject* panel, int number, AccessibleRole role) {
   auto* label = static_cast<AmorixLabel*>(g_object_new(LabelType(), nullptr));
-  label->panel = panel;
-  g_object_add_weak_pointer(G_OBJECT(panel), reinterpret_cast<gpointer*>(&label->panel));
+  Watch(label->panel, panel);
   label->number = number;
   AtkObject* object = ATK_OBJECT(label);
   object->role = RoleOf(role);
@@ -261,9 +272,7 @@ AtkObjectClass* PanelAccessibleParentClass() {
 void PanelAccessibleInitialize(AtkObject* object, gpointer widget) {
   PanelAccessibleParentClass()->initialize(object, widget);
   object->role = ATK_ROLE_PANEL;
-  auto* panel = static_cast<AmorixPanel*>(widget);
-  panel->accessible = object;
-  g_object_add_weak_pointer(G_OBJECT(object), reinterpret_cast<gpointer*>(&panel->accessible));
+  Watch(static_cast<AmorixPanel*>(widget)->accessible, object);
 }
 
 gint PanelChildCount(AtkObject* object) {
@@ -321,12 +330,8 @@ GType PanelAccessibleType() {
 // The accessible may outlive the panel, held by a screen reader: it must not clear a pointer in a
 // panel that is gone.
 void PanelFinalize(GObject* object) {
-  auto* panel = reinterpret_cast<AmorixPanel*>(object);
-  if (panel->accessible) {
-    g_object_remove_weak_pointer(G_OBJECT(panel->accessible),
-                                 reinterpret_cast<gpointer*>(&panel->accessible));
-  }
-  G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
+  Unwatch(reinterpret_cast<AmorixPanel*>(object)->accessible);
+  FinalizeAsParent(object);
 }
 
 void PanelClassInit(gpointer klass, gpointer) {

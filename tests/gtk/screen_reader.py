@@ -24,6 +24,8 @@ from gi.repository import Atspi, GLib  # noqa: E402
 
 # Its one name for an action's name is deprecated in favour of one the bindings do not offer.
 warnings.filterwarnings("ignore", "Atspi.Action.get_action_name", DeprecationWarning)
+EXPLANATION = ("First of all input first person name and then second person name. "
+               "Example: Alpha and beta.")
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 failures = []
 
@@ -132,6 +134,11 @@ def wait_for(condition, seconds=10):
     return False
 
 
+def extents(obj):
+    box = Atspi.Component.get_extents(obj, Atspi.CoordType.SCREEN)
+    return (box.x, box.y, box.width, box.height)
+
+
 def keys(*args):
     subprocess.run(["xdotool", *args], check=True)
     pump(0.5)
@@ -170,6 +177,10 @@ def tour(program):
             ("text", "First name"), ("text", "Second name")]
     check("the main window's labels and boxes, by name, role and place",
           main == want and places == list(range(len(want))), f"{main}, at {places}")
+    frame = extents(frames_named("Amorix-Nimbus"))
+    exit_label = extents(child_of("Amorix-Nimbus", 1))
+    check("the Exit label stands on the screen where the window draws it",
+          exit_label == (frame[0] + 568, frame[1] + 8, 25, 25), f"{exit_label} in {frame}")
 
     step("HELP pressed", "Amorix-Nimbus", 4)
     links = [describe(c) for c in children(frames_named("Help"))[1:5]]
@@ -189,6 +200,15 @@ def tour(program):
     step("TERMS pressed", "Amorix-Nimbus", 3)
     step("the terms window's close label pressed", "Terms", 3)
     step("Calculate pressed with no names", "Amorix-Nimbus", 2)
+    shown = []
+    listener_shown = Atspi.EventListener.new(
+        lambda event: shown.append((event.source.get_name(), event.detail1)))
+    listener_shown.register("object:state-changed:visible")
+    x, y, width, height = extents(child_of("Information", 3))
+    keys("mousemove", str(x + width // 2), str(y + height // 2))
+    listener_shown.deregister("object:state-changed:visible")
+    check("the pointer over '?' is heard: the explanation shown, the '?' hidden",
+          sorted(shown) == [("?", 0), (EXPLANATION, 1)], str(shown))
     step("the reminder's close label pressed", "Information", 1)
 
     keys("type", "--delay", "50", "Ann")
