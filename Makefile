@@ -87,6 +87,17 @@ soak: build-host
 fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 
+# The native program under AddressSanitizer and UndefinedBehaviorSanitizer: the GTK end-to-end
+# suite and the screen reader's tour once, then a seeded random monkey for SOAK_NATIVE_SECONDS
+# (AMORIX_MONKEY_SEED=N repeats one).
+SOAK_NATIVE_SECONDS ?= 600
+.PHONY: soak-native
+
+soak-native: deps
+	cmake --preset linux-asan >/dev/null
+	cmake --build --preset linux-asan
+	@scripts/soak-native.sh $(SOAK_NATIVE_SECONDS)
+
 # The real program on a virtual display: the end-to-end checks against both programs, and a
 # scripted tour that leaves one picture per window in build/demo/.
 .PHONY: e2e demo

@@ -9,6 +9,9 @@ scripts/with-xvfb.sh scripts/windows-tests.sh
 # program under wine, then the native Linux one, through the same checks.
 tests/e2e/run.sh
 AMORIX_BACKEND=gtk tests/e2e/run.sh
+# The native program's faces when a font is installed while it runs, and its screen reader's tour.
+tests/gtk/faces_stay.sh
+tests/gtk/screen_reader.sh
 # The web build in headless Chromium, through the same checks.
 tests/e2e/browser.py
 # `make run` on a desktop with a window manager: the windows in the manager's hands.

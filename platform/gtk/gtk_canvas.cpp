@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/common/frame_bands.h"
 #include "platform/gtk/gtk_platform.h"
@@ -18,6 +19,23 @@ namespace amorix::gtk {
 namespace {
 
 constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
+
+// The faces the layouts name, on metric-compatible fonts that Debian carries. They are named
+// here, where the backend names every font, and not as aliases in fontconfig's configuration,
+// which GTK reloads from files when a font is installed while the program runs.
+std::string FreeFamily(std::u16string_view face) {
+  static constexpr std::pair<std::u16string_view, const char*> kFree[] = {
+      {u"MS Sans Serif", "Liberation Sans"},
+      {u"Arial", "Liberation Sans"},
+      {u"Times New Roman", "Liberation Serif"},
+      {u"Monotype Corsiva", "Z003"},
+  };
+  if (face.empty()) face = kDefaultFace;
+  for (const auto& [name, family] : kFree) {
+    if (name == face) return family;
+  }
+  return Utf8(face);
+}
 
 const char* ResourcePath(ResourceId id) {
   switch (id) {
@@ -60,6 +78,9 @@ int ScreenPixelsPerInch() {
 }
 
 Pictures::~Pictures() {
+  for (auto& [id, surface] : surfaces_) {
+    if (surface) cairo_surface_destroy(surface);
+  }
   for (auto& [id, pixbuf] : pixbufs_) {
     if (pixbuf) g_object_unref(pixbuf);
   }
@@ -74,6 +95,19 @@ GdkPixbuf* Pictures::Get(ResourceId id) {
   return pixbuf;
 }
 
+cairo_surface_t* Pictures::Surface(ResourceId id) {
+  auto found = surfaces_.find(id);
+  if (found != surfaces_.end()) return found->second;
+  // Decoded for this alone: a picture is only ever painted.
+  const char* path = ResourcePath(id);
+  GdkPixbuf* pixbuf = path ? gdk_pixbuf_new_from_resource(path, nullptr) : nullptr;
+  cairo_surface_t* surface =
+      pixbuf ? gdk_cairo_surface_create_from_pixbuf(pixbuf, 1, nullptr) : nullptr;
+  if (pixbuf) g_object_unref(pixbuf);
+  surfaces_.emplace(id, surface);
+  return surface;
+}
+
 Fonts::~Fonts() {
   for (auto& [key, font] : fonts_) pango_font_description_free(font);
 }
@@ -83,8 +117,7 @@ const PangoFontDescription* Fonts::Get(const FontSpec& font) {
   auto found = fonts_.find(key);
   if (found != fonts_.end()) return found->second;
   PangoFontDescription* made = pango_font_description_new();
-  pango_font_description_set_family(made,
-                                    Utf8(font.face.empty() ? kDefaultFace : font.face).c_str());
+  pango_font_description_set_family(made, FreeFamily(font.face).c_str());
   pango_font_description_set_absolute_size(
       made, PixelsForPoints(font.points, ScreenPixelsPerInch()) * PANGO_SCALE);
   pango_font_description_set_weight(made, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
@@ -116,8 +149,28 @@ Fonts::LineMetrics Fonts::Metrics(const FontSpec& font, PangoContext* context) {
   return metrics;
 }
 
+std::string Fonts::Resolved() {
+  std::string lines;
+  PangoContext* context = gdk_pango_context_get();
+  std::u16string last;
+  for (const auto& [key, description] : fonts_) {
+    const std::u16string& face = std::get<0>(key);
+    if (face == last && !lines.empty()) continue;
+    last = face;
+    PangoFont* loaded = pango_context_load_font(context, description);
+    PangoFontDescription* got = loaded ? pango_font_describe(loaded) : nullptr;
+    const char* family = got ? pango_font_description_get_family(got) : nullptr;
+    lines +=
+        "face_" + Utf8(face.empty() ? kDefaultFace : face) + "=" + (family ? family : "") + "\n";
+    if (got) pango_font_description_free(got);
+    if (loaded) g_object_unref(loaded);
+  }
+  g_object_unref(context);
+  return lines;
+}
+
 std::string Fonts::Css(const FontSpec& font) {
-  std::string face = Utf8(font.face.empty() ? kDefaultFace : font.face);
+  std::string face = FreeFamily(font.face);
   std::erase(face, '"');
   return "font-family: \"" + face +
          "\"; font-size: " + std::to_string(PixelsForPoints(font.points, ScreenPixelsPerInch())) +
@@ -138,10 +191,11 @@ void GtkCanvas::FrameRect(const PixelRect& r, Color c, int width) {
 }
 
 void GtkCanvas::DrawPicture(ResourceId picture, int x, int y) {
-  GdkPixbuf* pixbuf = pictures_.Get(picture);
-  if (!pixbuf) return;
-  gdk_cairo_set_source_pixbuf(cr_, pixbuf, x, y);
-  cairo_rectangle(cr_, x, y, gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+  cairo_surface_t* surface = pictures_.Surface(picture);
+  if (!surface) return;
+  cairo_set_source_surface(cr_, surface, x, y);
+  cairo_rectangle(cr_, x, y, cairo_image_surface_get_width(surface),
+                  cairo_image_surface_get_height(surface));
   cairo_fill(cr_);
 }
 

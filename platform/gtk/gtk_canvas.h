@@ -31,10 +31,13 @@ class Pictures {
   ~Pictures();
   Pictures(const Pictures&) = delete;
   Pictures& operator=(const Pictures&) = delete;
-  GdkPixbuf* Get(ResourceId id);  // null when there is no such resource; owned here
+  GdkPixbuf* Get(ResourceId id);  // an icon; null when there is no such resource; owned here
+  // A picture decoded and made ready to paint, once; null when there is none.
+  cairo_surface_t* Surface(ResourceId id);
 
  private:
   std::map<ResourceId, GdkPixbuf*> pixbufs_;
+  std::map<ResourceId, cairo_surface_t*> surfaces_;
 };
 
 class Fonts {
@@ -50,6 +53,8 @@ class Fonts {
     int ascent = 0, height = 0;
   };
   LineMetrics Metrics(const FontSpec& font, PangoContext* context);
+  // The family Pango resolves each face to now, as "face_NAME=FAMILY" lines.
+  std::string Resolved();
   // The same font as a CSS declaration block for a text box.
   std::string Css(const FontSpec& font);
 

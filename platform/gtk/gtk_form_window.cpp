@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
+#include "platform/gtk/gtk_accessible.h"
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_stats.h"
@@ -54,6 +56,30 @@ std::string CssColor(Color color) {
   return text;
 }
 
+// A box's limit counts UTF-16 units, as a Windows edit's does: what the user types or pastes is
+// cut before the first character that would not fit whole. Text the program sets is not limited.
+void LimitInsert(GtkEditable* editable, const gchar* text, gint length, gint* position,
+                 gpointer limit) {
+  int used = 0;
+  for (const gchar* c = gtk_entry_get_text(GTK_ENTRY(editable)); *c; c = g_utf8_next_char(c)) {
+    used += g_utf8_get_char(c) > 0xFFFF ? 2 : 1;
+  }
+  const gchar* end = text + (length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+  const gchar* fits = text;
+  while (fits < end) {
+    used += g_utf8_get_char(fits) > 0xFFFF ? 2 : 1;
+    if (used > GPOINTER_TO_INT(limit)) break;
+    fits = g_utf8_next_char(fits);
+  }
+  if (fits >= end) return;
+  g_signal_stop_emission_by_name(editable, "insert-text");
+  gtk_widget_error_bell(GTK_WIDGET(editable));
+  if (fits == text) return;
+  g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
+  gtk_editable_insert_text(editable, text, static_cast<gint>(fits - text), position);
+  g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
+}
+
 void ConnectMouse(GtkWidget* widget, gpointer self, GCallback button, GCallback motion) {
   g_signal_connect(widget, "button-press-event", button, self);
   g_signal_connect(widget, "button-release-event", button, self);
@@ -67,7 +93,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
       events_(events),
       background_(params.background),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
-      layout_(gtk_layout_new(nullptr, nullptr)),
+      layout_(accessible::NewPanel(events)),
       made_in_tick_(stats::CurrentTick()) {
   GtkWindow* window = GTK_WINDOW(window_);
   gtk_window_set_title(window, Utf8(params.caption).c_str());
@@ -97,6 +123,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
   gtk_container_add(GTK_CONTAINER(window_), layout_);
 
   g_signal_connect(layout_, "draw", G_CALLBACK(OnDraw), this);
+  g_signal_connect_after(layout_, "draw", G_CALLBACK(OnDrawn), this);
   ConnectMouse(layout_, this, G_CALLBACK(OnButton), G_CALLBACK(OnMotion));
   g_signal_connect(layout_, "query-tooltip", G_CALLBACK(OnTooltip), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
@@ -108,6 +135,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
 }
 
 FormWindow::~FormWindow() {
+  accessible::Forget(layout_);
   for (const auto& [id, source] : timers_) g_source_remove(source);
   for (GtkWidget* edit : edits_) g_signal_handlers_disconnect_by_data(edit, this);
   g_signal_handlers_disconnect_by_data(layout_, this);
@@ -146,6 +174,10 @@ void FormWindow::SetPointer(MousePointer pointer) {
   gdk_display_flush(gtk_widget_get_display(window_));
 }
 
+void FormWindow::NotifyAccessible(int label, AccessibleChange change) {
+  accessible::Notify(layout_, label, change);
+}
+
 void FormWindow::SetTooltip(int tool_id, const PixelRect& r, std::string text) {
   if (text.empty()) {
     tools_.erase(tool_id);
@@ -155,16 +187,19 @@ void FormWindow::SetTooltip(int tool_id, const PixelRect& r, std::string text) {
   gtk_widget_trigger_tooltip_query(layout_);
 }
 
-GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
+GtkWidget* FormWindow::NewEntry(Fonts& fonts, const EditSpec& params) {
   GtkWidget* edit = gtk_entry_new();
   GtkEntry* entry = GTK_ENTRY(edit);
   gtk_entry_set_has_frame(entry, FALSE);
   gtk_entry_set_width_chars(entry, 0);
-  if (params.max_length > 0) gtk_entry_set_max_length(entry, params.max_length);
+  if (params.max_length > 0) {
+    g_signal_connect(edit, "insert-text", G_CALLBACK(LimitInsert),
+                     GINT_TO_POINTER(params.max_length));
+  }
   gtk_entry_set_alignment(entry, params.align == Align::kCenter ? 0.5f : 0.0f);
 
   // A borderless edit in the window's colour, its text in the font and colour given.
-  const std::string css = "entry { " + platform_.fonts().Css(params.font) +
+  const std::string css = "entry { " + fonts.Css(params.font) +
                           " color: " + CssColor(params.text_color) +
                           "; background: " + CssColor(SystemColor(5)) +
                           "; border: none; border-radius: 0; box-shadow: none; outline: none;"
@@ -176,11 +211,25 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   g_object_unref(provider);
 
   gtk_widget_set_size_request(edit, params.rect.Width(), params.rect.Height());
+  return edit;
+}
+
+GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
+  GtkWidget* edit = NewEntry(platform_.fonts(), params);
   gtk_layout_put(GTK_LAYOUT(layout_), edit, params.rect.left, params.rect.top);
   gtk_widget_set_visible(edit, params.visible);
   g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
+  accessible::NameEntry(edit, params.accessible_name);
   edits_.push_back(edit);
   return edit;
+}
+
+void FormWindow::SetEditText(GtkWidget* edit, const std::string& text) {
+  g_signal_handlers_block_matched(edit, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+                                  reinterpret_cast<gpointer>(&LimitInsert), nullptr);
+  gtk_entry_set_text(GTK_ENTRY(edit), text.c_str());
+  g_signal_handlers_unblock_matched(edit, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+                                    reinterpret_cast<gpointer>(&LimitInsert), nullptr);
 }
 
 bool FormWindow::Owns(GtkWidget* edit) const {
@@ -232,13 +281,20 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
       !gdk_cairo_get_clip_rectangle(cr, &clip)) {
     return FALSE;
   }
+  stats::Lap("paint_start");
   const PixelRect dirty{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
   GtkCanvas canvas(cr, dirty, self->platform_.pictures(), self->platform_.fonts());
   canvas.FillRect(dirty, self->background_);
-  const std::int64_t tick = std::exchange(self->made_in_tick_, 0);
   self->events_.OnPaint(canvas);
-  stats::FirstPaintDone(tick);
   return FALSE;  // the text boxes paint themselves over it
+}
+
+// After the text boxes have painted: the end of the window's first paint.
+gboolean FormWindow::OnDrawn(GtkWidget*, cairo_t* cr, FormWindow* self) {
+  if (gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(self->layout_)))) {
+    stats::FirstPaintDone(std::exchange(self->made_in_tick_, 0));
+  }
+  return FALSE;
 }
 
 gboolean FormWindow::OnButton(GtkWidget*, GdkEventButton* event, FormWindow* self) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gtk/gtk_canvas.h"
 #include "platform/platform.h"
 
 namespace amorix {
@@ -34,8 +35,13 @@ class FormWindow {
   void Show(bool visible);
   void Invalidate(const PixelRect& r);
   void SetPointer(MousePointer pointer);
+  void NotifyAccessible(int label, AccessibleChange change);
   void SetTooltip(int tool_id, const PixelRect& r, std::string text);
   GtkWidget* CreateEdit(const EditSpec& params);
+  // A text box as CreateEdit makes it, in no window yet.
+  static GtkWidget* NewEntry(Fonts& fonts, const EditSpec& params);
+  // The program's own text for a box, past the limit on what the user enters.
+  static void SetEditText(GtkWidget* edit, const std::string& text);
   bool Owns(GtkWidget* edit) const;
   void StartTimer(int timer_id, unsigned interval_ms);
   void StopTimer(int timer_id);
@@ -55,6 +61,7 @@ class FormWindow {
   };
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self);
+  static gboolean OnDrawn(GtkWidget* widget, cairo_t* cr, FormWindow* self);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, FormWindow* self);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, FormWindow* self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, FormWindow* self);

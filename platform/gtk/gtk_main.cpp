@@ -5,7 +5,9 @@
 #include "platform/gtk/gtk_platform.h"
 
 int main(int argc, char** argv) {
-  amorix::gtk::LoadFontAliases();
+  // X11 first, through XWayland on a Wayland desktop: there the program places, shapes and keeps
+  // its windows off the taskbar itself; natively on Wayland the compositor places them.
+  gdk_set_allowed_backends("x11,wayland");
   gtk_init(&argc, &argv);
   amorix::GtkPlatform platform;
   amorix::Program program(platform);

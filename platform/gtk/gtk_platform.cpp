@@ -2,6 +2,7 @@
 
 #include "app/runtime_error.h"
 #include "platform/gtk/gtk_form_window.h"
+#include "platform/gtk/gtk_stats.h"
 
 namespace amorix {
 
@@ -15,7 +16,50 @@ GtkWidget* ToWidget(EditHandle e) {
 
 GtkPlatform::GtkPlatform() = default;
 
-GtkPlatform::~GtkPlatform() = default;
+GtkPlatform::~GtkPlatform() {
+  if (ahead_source_) g_source_remove(ahead_source_);
+}
+
+// While the splash waits, a step at a time when nothing else is to be done: the picture decoded
+// and made ready to paint, each face opened and a line laid out and drawn in it off screen, and an
+// entry that is never shown made, styled and realized, which sets up GTK's entry class, its style
+// and the input method. No window of the program's is made.
+void GtkPlatform::PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) {
+  if (picture) ahead_.emplace_back([this, picture] { pictures_.Surface(picture); });
+  for (const FontSpec& font : fonts) {
+    ahead_.emplace_back([this, font, face = std::u16string(font.face)] {
+      FontSpec own = font;
+      own.face = face;
+      cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);
+      cairo_t* cr = cairo_create(surface);
+      const PixelRect box{0, 0, 8, 8};
+      gtk::GtkCanvas(cr, box, pictures_, fonts_).PaintText(box, u"Ag", own, 0, Align::kLeft);
+      cairo_destroy(cr);
+      cairo_surface_destroy(surface);
+    });
+  }
+  ahead_.emplace_back([this, font = fonts.empty() ? FontSpec{} : fonts.front(),
+                       face = std::u16string(fonts.empty() ? u"" : fonts.front().face)] {
+    FontSpec own = font;
+    own.face = face;
+    GtkWidget* window = gtk_offscreen_window_new();
+    gtk_container_add(GTK_CONTAINER(window),
+                      gtk::FormWindow::NewEntry(fonts_, EditSpec{.font = own}));
+    gtk_widget_show_all(window);
+    gtk_widget_destroy(window);
+  });
+  if (!ahead_source_) ahead_source_ = g_idle_add_full(G_PRIORITY_LOW, RunAhead, this, nullptr);
+}
+
+gboolean GtkPlatform::RunAhead(gpointer self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  std::function<void()> step = std::move(platform->ahead_.front());
+  platform->ahead_.pop_front();
+  step();
+  if (!platform->ahead_.empty()) return G_SOURCE_CONTINUE;
+  platform->ahead_source_ = 0;
+  return G_SOURCE_REMOVE;
+}
 
 gtk::FormWindow* GtkPlatform::Find(WindowHandle w) const {
   auto found = windows_.find(w);
@@ -26,11 +70,13 @@ WindowHandle GtkPlatform::CreateFormWindow(const WindowSpec& params, WindowEvent
   auto form = std::make_unique<gtk::FormWindow>(*this, params, events);
   const WindowHandle handle = form->handle();
   windows_.emplace(handle, std::move(form));
+  gtk::stats::Lap("create");
   return handle;
 }
 
 void GtkPlatform::ShowFormWindow(WindowHandle w, bool visible) {
   if (gtk::FormWindow* form = Find(w)) form->Show(visible);
+  gtk::stats::Lap("show");
 }
 
 void GtkPlatform::DestroyFormWindow(WindowHandle w) {
@@ -40,6 +86,8 @@ void GtkPlatform::DestroyFormWindow(WindowHandle w) {
   std::unique_ptr<gtk::FormWindow> form = std::move(found->second);
   windows_.erase(found);
   if (capture_ == w) capture_ = nullptr;
+  form.reset();
+  gtk::stats::Lap("destroy");
 }
 
 void GtkPlatform::Invalidate(WindowHandle w, const PixelRect& r) {
@@ -55,13 +103,16 @@ void GtkPlatform::SetTooltip(WindowHandle w, int tool_id, const PixelRect& r,
   if (gtk::FormWindow* form = Find(w)) form->SetTooltip(tool_id, r, gtk::Utf8(text));
 }
 
-// The labels are not yet offered to ATK, so there is no one to tell.
-void GtkPlatform::NotifyAccessibleChange(WindowHandle, int, AccessibleChange) {}
+void GtkPlatform::NotifyAccessibleChange(WindowHandle w, int label, AccessibleChange change) {
+  if (gtk::FormWindow* form = Find(w)) form->NotifyAccessible(label, change);
+}
 
 EditHandle GtkPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) {
   gtk::FormWindow* form = Find(parent);
   if (!form) throw RuntimeError("The system cannot create the text box");
-  return reinterpret_cast<EditHandle>(form->CreateEdit(params));
+  GtkWidget* edit = form->CreateEdit(params);
+  gtk::stats::Lap("edit");
+  return reinterpret_cast<EditHandle>(edit);
 }
 
 std::u16string GtkPlatform::GetEditText(EditHandle e) {
@@ -69,11 +120,13 @@ std::u16string GtkPlatform::GetEditText(EditHandle e) {
 }
 
 void GtkPlatform::SetEditText(EditHandle e, std::u16string_view text) {
-  gtk_entry_set_text(GTK_ENTRY(ToWidget(e)), gtk::Utf8(text).c_str());
+  gtk::FormWindow::SetEditText(ToWidget(e), gtk::Utf8(text));
+  gtk::stats::Lap("edit_text");
 }
 
 void GtkPlatform::SetEditVisible(EditHandle e, bool visible) {
   gtk_widget_set_visible(ToWidget(e), visible);
+  gtk::stats::Lap("edit_shown");
 }
 
 void GtkPlatform::FocusEdit(EditHandle e) {

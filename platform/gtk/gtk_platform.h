@@ -10,6 +10,8 @@
 
 #include <gtk/gtk.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,8 +29,6 @@ class FormWindow;
 
 using common::Utf8;
 std::u16string Utf16(const char* text);
-// The fonts the layouts name, mapped to metric-compatible free fonts; before any text is laid out.
-void LoadFontAliases();
 }  // namespace gtk
 
 class GtkPlatform final : public regions::ModelRegionsPlatform {
@@ -67,6 +67,7 @@ class GtkPlatform final : public regions::ModelRegionsPlatform {
                               int show_command) override;
 
   TwipsPerPixel ScreenTwipsPerPixel() override;
+  void PrepareAhead(ResourceId picture, std::span<const FontSpec> fonts) override;
 
   void RunMessageLoop() override;
   void Quit() override;
@@ -78,12 +79,15 @@ class GtkPlatform final : public regions::ModelRegionsPlatform {
 
  private:
   gtk::FormWindow* Find(WindowHandle w) const;
+  static gboolean RunAhead(gpointer self);
 
   gtk::Pictures pictures_;
   gtk::Fonts fonts_;
   std::map<WindowHandle, std::unique_ptr<gtk::FormWindow>> windows_;
   bool quit_requested_ = false;
   WindowHandle capture_ = nullptr;  // X grabs the pointer for a press; this is who asked to keep it
+  std::deque<std::function<void()>> ahead_;  // steps for idle time, in order
+  guint ahead_source_ = 0;
 };
 
 }  // namespace amorix

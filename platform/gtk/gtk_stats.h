@@ -8,6 +8,8 @@
 // there as key=value lines; the backend calls it as the process ends.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 namespace amorix::gtk::stats {
 
@@ -26,6 +28,10 @@ class TickScope {
 std::int64_t CurrentTick();  // microseconds of the monotonic clock; 0 outside any tick
 // Called at the end of a window's first paint, with the tick that window was made in.
 void FirstPaintDone(std::int64_t tick);
-void WriteIfAsked();
+// Marks the end of a step of the first tick, until its window's first paint: the stats file
+// lists each step's microseconds from the one before as lap_NN_STEP_us.
+void Lap(const char* step);
+// `more` gives further key=value lines from the backend, asked only when the file is written.
+void WriteIfAsked(const std::function<std::string()>& more = {});
 
 }  // namespace amorix::gtk::stats

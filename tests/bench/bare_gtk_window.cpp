@@ -5,7 +5,9 @@
 // With --tick it also does what the splash does: three seconds after its window shows, a timer
 // tick destroys it and shows a new one in its place, and the time from the tick to the end of the
 // new window's first paint is kept. When AMORIX_STATS_FILE names a file, the peak resident set and
-// that time are written there on the way out, in the program's key=value form.
+// that time are written there on the way out, in the program's key=value form. With --entries as
+// well, the new window holds three plain GtkEntry boxes where the main window has its text boxes,
+// and its first paint ends once they have painted too.
 #include <gtk/gtk.h>
 
 #include <cstdint>
@@ -22,17 +24,23 @@ constexpr int kHeight = 358;
 constexpr guint kTickMs = 3000;
 
 bool replacing = false;  // the old window goes while a new one takes its place
+bool entries = false;    // the tick's window holds three entries
 std::int64_t tick = 0;   // the tick whose window has not painted yet
 std::int64_t first_paint_us = -1;
 
 gboolean Draw(GtkWidget*, cairo_t* cr, gpointer) {
   cairo_set_source_rgb(cr, 192 / 255.0, 0, 0);
   cairo_paint(cr);
+  return FALSE;  // the entries paint themselves over it
+}
+
+// After the window's children have painted.
+gboolean Drawn(GtkWidget*, cairo_t*, gpointer) {
   if (tick) {
     first_paint_us = g_get_monotonic_time() - tick;
     tick = 0;
   }
-  return TRUE;
+  return FALSE;
 }
 
 void Destroyed(GtkWidget*, gpointer) {
@@ -54,6 +62,19 @@ GtkWidget* MakeWindow() {
   gtk_window_move(GTK_WINDOW(window), screen.x + (screen.width - kWidth) / 2,
                   screen.y + (screen.height - kHeight) / 2);
   g_signal_connect(window, "draw", G_CALLBACK(Draw), nullptr);
+  g_signal_connect_after(window, "draw", G_CALLBACK(Drawn), nullptr);
+  if (entries && tick) {
+    // The main window's three text boxes, in pixels: left, top, width, height.
+    constexpr int kBoxes[3][4] = {{48, 144, 201, 33}, {336, 144, 201, 33}, {256, 144, 73, 49}};
+    GtkWidget* fixed = gtk_fixed_new();
+    for (const auto& box : kBoxes) {
+      GtkWidget* entry = gtk_entry_new();
+      gtk_widget_set_size_request(entry, box[2], box[3]);
+      gtk_fixed_put(GTK_FIXED(fixed), entry, box[0], box[1]);
+    }
+    gtk_container_add(GTK_CONTAINER(window), fixed);
+    gtk_widget_show_all(fixed);
+  }
   g_signal_connect(window, "destroy", G_CALLBACK(Destroyed), nullptr);
   gtk_widget_show(window);
   return window;
@@ -88,6 +109,7 @@ void WriteStats() {
 int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
   GtkWidget* window = MakeWindow();
+  entries = argc > 2 && std::strcmp(argv[2], "--entries") == 0;
   if (argc > 1 && std::strcmp(argv[1], "--tick") == 0) g_timeout_add(kTickMs, Tick, window);
   gtk_main();
   WriteStats();

@@ -226,6 +226,16 @@ type_text() {
   sleep 0.2
 }
 
+# Pastes TEXT with Ctrl+V, offered on the clipboard by an xclip of our own while it is pasted.
+paste_text() {
+  local owner
+  printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+  owner=$!
+  sleep 0.3
+  press ctrl+v
+  stop_pid "$owner"
+}
+
 press() {
   xdotool key "$@"
   sleep 0.2

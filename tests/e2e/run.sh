@@ -227,6 +227,22 @@ menu_round_trip() {
       look_same "$W/back-result.png" "$W/blank-result.png"'
 }
 
+# Both names pasted (FIRST, SECOND) and Calculate clicked; the score read is checked against
+# WANT. A box's limit counts UTF-16 units, emoji two each. A character that would straddle the
+# limit is refused whole by the native program; the Windows edit keeps its first half.
+pasted_score() {
+  local box
+  for box in MAIN_FIRST MAIN_SECOND; do
+    fill "$box" ""
+    paste_text "$1"
+    shift
+  done
+  click_on "$main" "${MAIN_CALCULATE[@]}"
+  shot
+  crop_control "$main" "${MAIN_RESULT[@]}" "$W/pasted.png"
+  reads "$W/pasted.png" "$1"
+}
+
 # --- setting up -------------------------------------------------------------------------------
 
 # One line per shared check meant for every program; one that no check here took part in fails.
@@ -351,6 +367,11 @@ click_on "$main" "${MAIN_CALCULATE[@]}"
 shot
 crop_control "$main" "${MAIN_RESULT[@]}" "$W/100.png"
 check "twenty characters each (six more typed and refused) score 100" reads "$W/100.png" 100
+emoji=$(printf '\U1F600') emoji25=$(printf '\U1F600%.0s' $(seq 25)) straddled=83
+[ "$AMORIX_BACKEND" = gtk ] && straddled=82
+check "twenty-five emoji pasted into each box score 100" pasted_score "$emoji25" "$emoji25" 100
+check "nineteen letters and an emoji, and Bob, score $straddled" \
+  pasted_score "abcdefghijklmnopqrs$emoji" Bob $straddled
 
 # A drag with the right button: wine's move loop follows the pointer until Return ends it.
 note "$main"
