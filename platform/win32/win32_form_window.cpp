@@ -168,7 +168,14 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
       HWND child = reinterpret_cast<HWND>(lparam);
       if (!child || !FindEdit(child)) break;
       if (HIWORD(wparam) == EN_SETFOCUS) last_focus_ = child;
-      if (HIWORD(wparam) == EN_CHANGE) events_.OnEditChange(ToEditHandle(child));
+      if (HIWORD(wparam) == EN_CHANGE && !repairing_) {
+        if (FindEdit(child)->limited) {
+          repairing_ = true;
+          DropHalfCharacters(child);
+          repairing_ = false;
+        }
+        events_.OnEditChange(ToEditHandle(child));
+      }
       return 0;
     }
     case WM_CTLCOLOREDIT:
@@ -287,12 +294,31 @@ HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)),
                                 instance, nullptr);
   if (!edit) return nullptr;
-  edits_.push_back({edit, params.text_color, ToWide(params.accessible_name)});
+  edits_.push_back(
+      {edit, params.text_color, ToWide(params.accessible_name), params.max_length > 0});
   if (accessible::InUse()) NameEdits();
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // Without a limit of its own an edit stops at 32,767 characters; 0 lifts that.
   ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(std::max(params.max_length, 0)), 0);
   return edit;
+}
+
+// An edit at its limit keeps what is typed or pasted up to the last unit that fits, which can be
+// the first half of a character beyond the Basic Multilingual Plane. Half a character is no text:
+// it goes, so the box holds whole characters only and the name's length counts them.
+void FormWindow::DropHalfCharacters(HWND edit) {
+  const int length = ::GetWindowTextLengthW(edit);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(edit, text.data(), length + 1)));
+  const auto high = [&](std::size_t i) { return text[i] >= 0xD800 && text[i] <= 0xDBFF; };
+  const auto low = [&](std::size_t i) { return text[i] >= 0xDC00 && text[i] <= 0xDFFF; };
+  for (std::size_t i = text.size(); i-- > 0;) {
+    const bool whole =
+        (high(i) && i + 1 < text.size() && low(i + 1)) || (low(i) && i > 0 && high(i - 1));
+    if ((!high(i) && !low(i)) || whole) continue;
+    ::SendMessageW(edit, EM_SETSEL, i, i + 1);
+    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+  }
 }
 
 void FormWindow::SetTooltip(int tool_id, const RECT& rect, const wchar_t* text) {

@@ -59,6 +59,7 @@ class FormWindow {
     HWND hwnd;
     Color text_color;
     std::wstring name;
+    bool limited = false;
     bool named = false;
   };
 
@@ -68,6 +69,7 @@ class FormWindow {
   bool SetCursorFor(HWND under_mouse, UINT hit_test);
   const Edit* FindEdit(HWND window) const;
   HWND EditToFocus() const;
+  void DropHalfCharacters(HWND edit);
   void NameEdits();
 
   Win32Platform& platform_;
@@ -77,6 +79,7 @@ class FormWindow {
   MousePointer pointer_ = MousePointer::kDefault;
   std::vector<Edit> edits_;  // in creation order, which is the tab order
   HWND last_focus_ = nullptr;
+  bool repairing_ = false;  // an edit's text is being mended: its own changes are not reported
   int next_control_id_ = 100;
   HWND tooltip_ = nullptr;  // owned by the form, so the system destroys it with the form
   std::set<int> tools_;

@@ -152,6 +152,12 @@ class Page:
         ActionChains(self.driver).key_down(Keys.CONTROL).send_keys("a").key_up(Keys.CONTROL).perform()
         self.type(Keys.BACKSPACE, text)
 
+    def paste(self, box, text):
+        """Empties BOX and puts TEXT in at once, as a paste does (WebDriver types the BMP only)."""
+        self.fill(box, "")
+        self.driver.execute_cdp_cmd("Input.insertText", {"text": text})
+        time.sleep(0.1)
+
     def field(self, box):
         return self.js("""
             const i = [...amorixForm('Amorix-Nimbus').querySelectorAll('input')]
@@ -266,6 +272,17 @@ def check_max_length(page):
     page.type("u")
     got = page.field("MAIN_FIRST")
     expect(got == "abcdefghijklmnopqrst", f"the box holds '{got}'")
+
+
+def check_emoji(page):
+    emoji = "\U0001F600"
+    for first, second, want in ((emoji * 25, emoji * 25, "100"),
+                                ("abcdefghijklmnopqrs" + emoji, "Bob", "82")):
+        page.paste("MAIN_FIRST", first)
+        page.paste("MAIN_SECOND", second)
+        page.click("Amorix-Nimbus", BOX["MAIN_CALCULATE"])
+        got = page.score()
+        expect(got == want, f"pasted {len(first)} and {len(second)} units score '{got}', not {want}")
 
 
 def check_menus(page):
@@ -420,11 +437,11 @@ def check_touch(page):
 IMPLEMENTED = {
     "splash": check_splash, "main-centred": check_main_centred, "corners": check_corners,
     "score": check_score, "reminder": check_reminder, "max-length": check_max_length,
-    "menus": check_menus, "drag": check_drag, "links": check_links, "no-yes": check_no_yes,
+    "emoji": check_emoji,    "menus": check_menus, "drag": check_drag, "links": check_links, "no-yes": check_no_yes,
     "help-codes": check_help_codes, "accessibility": check_accessibility, "touch": check_touch,
 }
-ORDER = ["splash", "main-centred", "corners", "score", "reminder", "max-length", "menus", "drag",
-         "links", "no-yes", "help-codes", "accessibility", "touch"]
+ORDER = ["splash", "main-centred", "corners", "score", "reminder", "max-length", "emoji", "menus",
+         "drag", "links", "no-yes", "help-codes", "accessibility", "touch"]
 
 
 def checks_for_web():

@@ -281,6 +281,21 @@ TEST_F(Win32PlatformTest, EditHasItsStyleLimitFontAndColours) {
   EXPECT_GE(events_.changes.size(), 5u);
   EXPECT_EQ(events_.changes, std::vector<EditHandle>(events_.changes.size(), edit));
 
+  // A character that would straddle the limit is refused whole, typed or pasted: never half of it.
+  const std::wstring emoji = L"\U0001F600";
+  ::SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abcd"));
+  ::SendMessageW(hwnd, EM_SETSEL, 4, 4);
+  ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(emoji.c_str()));
+  EXPECT_EQ(platform_.GetEditText(edit), u"abcd");
+  ::SendMessageW(hwnd, EM_SETSEL, 0, 0);
+  ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>((L"1" + emoji).c_str()));
+  EXPECT_EQ(platform_.GetEditText(edit), u"1abcd");
+  ::SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+  ::SendMessageW(hwnd, EM_SETSEL, 3, 3);
+  ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>((emoji + emoji).c_str()));
+  EXPECT_EQ(platform_.GetEditText(edit), u"abc\U0001F600");
+  EXPECT_EQ(events_.changes.back(), edit);
+
   const size_t changes = events_.changes.size();
   platform_.SetEditText(edit, u"Z\u00fcri \u2665");
   EXPECT_EQ(platform_.GetEditText(edit), u"Z\u00fcri \u2665");
