@@ -154,14 +154,13 @@ std::string Fonts::Resolved() {
   PangoContext* context = gdk_pango_context_get();
   std::u16string last;
   for (const auto& [key, description] : fonts_) {
-    const std::u16string& face = std::get<0>(key);
-    if (face == last && !lines.empty()) continue;
+    const std::u16string_view face = std::get<0>(key).empty() ? kDefaultFace : std::get<0>(key);
+    if (face == last) continue;
     last = face;
     PangoFont* loaded = pango_context_load_font(context, description);
     PangoFontDescription* got = loaded ? pango_font_describe(loaded) : nullptr;
     const char* family = got ? pango_font_description_get_family(got) : nullptr;
-    lines +=
-        "face_" + Utf8(face.empty() ? kDefaultFace : face) + "=" + (family ? family : "") + "\n";
+    lines += "face_" + Utf8(face) + "=" + (family ? family : "") + "\n";
     if (got) pango_font_description_free(got);
     if (loaded) g_object_unref(loaded);
   }

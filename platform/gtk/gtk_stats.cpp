@@ -7,19 +7,15 @@
 #include <fstream>
 #include <string>
 
+#include "platform/common/tick_laps.h"
+
 namespace amorix::gtk::stats {
 
 namespace {
 
 std::int64_t current_tick = 0;
 std::int64_t first_paint_us = -1;
-std::int64_t first_tick = 0;  // the first tick, whose window's first paint is timed
-struct Step {
-  const char* name;
-  std::int64_t at;
-};
-Step laps[32];
-int lap_count = 0;
+common::TickLaps laps;
 
 // The peak resident set, as the kernel keeps it (VmHWM, in KiB).
 long long PeakResidentBytes() {
@@ -35,7 +31,7 @@ long long PeakResidentBytes() {
 
 TickScope::TickScope() : outer_(current_tick) {
   if (!current_tick) current_tick = g_get_monotonic_time();
-  if (first_paint_us < 0 && first_tick == 0) first_tick = current_tick;
+  laps.Tick(current_tick);
 }
 
 TickScope::~TickScope() {
@@ -50,11 +46,11 @@ void FirstPaintDone(std::int64_t tick) {
   if (!tick || first_paint_us >= 0) return;
   Lap("paint");
   first_paint_us = g_get_monotonic_time() - tick;
+  laps.Done();
 }
 
 void Lap(const char* step) {
-  if (first_tick == 0 || first_paint_us >= 0 || lap_count == std::ssize(laps)) return;
-  laps[lap_count++] = {step, g_get_monotonic_time()};
+  laps.Lap(step, g_get_monotonic_time());
 }
 
 void WriteIfAsked(const std::function<std::string()>& more) {
@@ -63,10 +59,7 @@ void WriteIfAsked(const std::function<std::string()>& more) {
   if (std::FILE* file = std::fopen(path, "w")) {
     std::fprintf(file, "peak_working_set_bytes=%lld\ntick_to_first_paint_us=%lld\n",
                  PeakResidentBytes(), static_cast<long long>(first_paint_us));
-    for (int i = 0; i < lap_count && first_paint_us >= 0; ++i) {
-      std::fprintf(file, "lap_%02d_%s_us=%lld\n", i, laps[i].name,
-                   static_cast<long long>(laps[i].at - (i ? laps[i - 1].at : first_tick)));
-    }
+    std::fputs(laps.Lines(1000000).c_str(), file);
     if (more) std::fputs(more().c_str(), file);
     std::fclose(file);
   }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/common/tick_laps.h"
 #include "platform/win32/unique_handle.h"
 
 namespace amorix::win32::stats {
@@ -16,13 +17,7 @@ namespace {
 
 std::int64_t current_tick = 0;
 std::int64_t first_paint_us = -1;
-std::int64_t first_tick = 0;  // the first tick, whose window's first paint is timed
-struct Step {
-  const char* name;
-  std::int64_t at;
-};
-Step laps[32];
-int lap_count = 0;
+common::TickLaps laps;
 std::atomic<long long> painted_pixels{0};
 std::atomic<long> form_windows{0};
 std::atomic<long> program_regions{0};
@@ -47,7 +42,7 @@ std::int64_t Now() {
 
 TickScope::TickScope() : outer_(current_tick) {
   current_tick = Now();
-  if (first_paint_us < 0 && first_tick == 0) first_tick = current_tick;
+  laps.Tick(current_tick);
 }
 
 TickScope::~TickScope() {
@@ -62,12 +57,13 @@ void FirstPaintDone(std::int64_t tick) {
   if (tick == 0 || first_paint_us >= 0) return;
   LARGE_INTEGER frequency{};
   ::QueryPerformanceFrequency(&frequency);
-  if (frequency.QuadPart > 0) first_paint_us = (Now() - tick) * 1000000 / frequency.QuadPart;
+  if (frequency.QuadPart <= 0) return;
+  first_paint_us = (Now() - tick) * 1000000 / frequency.QuadPart;
+  laps.Done();
 }
 
 void Lap(const char* step) {
-  if (first_tick == 0 || first_paint_us >= 0 || lap_count == std::ssize(laps)) return;
-  laps[lap_count++] = {step, Now()};
+  laps.Lap(step, Now());
 }
 
 std::int64_t TickToFirstPaintMicroseconds() {
@@ -76,8 +72,7 @@ std::int64_t TickToFirstPaintMicroseconds() {
 
 void ResetTimings() {
   first_paint_us = -1;
-  first_tick = 0;
-  lap_count = 0;
+  laps.Reset();
   painted_pixels = 0;
 }
 
@@ -165,13 +160,7 @@ std::string Report() {
   }
   LARGE_INTEGER frequency{};
   ::QueryPerformanceFrequency(&frequency);
-  for (int i = 0; i < lap_count && frequency.QuadPart > 0 && first_paint_us >= 0; ++i) {
-    const std::int64_t from = i ? laps[i - 1].at : first_tick;
-    std::snprintf(line, sizeof(line), "lap_%02d_%s_us=%lld\n", i, laps[i].name,
-                  static_cast<long long>((laps[i].at - from) * 1000000 / frequency.QuadPart));
-    text += line;
-  }
-  return text;
+  return text + laps.Lines(frequency.QuadPart);
 }
 
 void WriteIfAsked() {
