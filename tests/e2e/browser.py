@@ -170,8 +170,8 @@ class Page:
 
     def pixels(self, points):
         """The colours of the last screenshot at (x, y) points."""
-        spec = " ".join(f"%[pixel:p{{{x},{y}}}]" for x, y in points)
-        out = subprocess.run(["convert", str(self.shot_file), "-format", spec, "info:"],
+        template = " ".join(f"%[pixel:p{{{x},{y}}}]" for x, y in points)
+        out = subprocess.run(["convert", str(self.shot_file), "-format", template, "info:"],
                              capture_output=True, text=True, check=True).stdout.split()
         return [tuple(int(v) for v in re.findall(r"\d+", p)[:3]) for p in out]
 
