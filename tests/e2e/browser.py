@@ -220,11 +220,12 @@ def centred(page, caption, w, h):
 def check_splash(page):
     page.start()
     page.wait("Amorix", 30)
-    seen = time.monotonic()
     expect(list(page.windows()) == ["Amorix"], f"shown: {list(page.windows())}")
     centred(page, "Amorix", 368, 298)
     page.wait("Amorix-Nimbus", 10)
-    waited = time.monotonic() - seen
+    # Timed by the page's clock from paint to paint, as a driver may hand the page over late.
+    painted = dict(page.js("return amorixStats.painted"))
+    waited = (painted["Amorix-Nimbus"] - painted["Amorix"]) / 1000
     expect(2.5 <= waited <= 5, f"the main window came after {waited:.1f} s")
     expect("Amorix" not in page.windows(), "the splash is still shown")
 
@@ -303,6 +304,8 @@ def check_menus(page):
 def check_drag(page):
     x, y, _, _ = page.windows()["Amorix-Nimbus"]
     for button, dx, dy in ((MouseButton.RIGHT, -150, -120), (MouseButton.LEFT, 150, 120)):
+        if button not in page.driver.buttons:
+            continue
         page.pointer(x + 100, y + 110, button, to=(x + 100 + dx, y + 110 + dy))
         got = page.windows()["Amorix-Nimbus"][:2]
         expect(got == (x + dx, y + dy), f"the window stands at {got}, not {(x + dx, y + dy)}")
@@ -366,12 +369,6 @@ def check_help_codes(page):
            "the page does not say that the program has ended")
 
 
-def ax_tree(page):
-    nodes = page.driver.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
-    return [(n["role"]["value"], n.get("name", {}).get("value", "")) for n in nodes
-            if not n.get("ignored") and n.get("role")]
-
-
 def check_accessibility(page):
     page.start()
     page.wait("Amorix-Nimbus", 30)
@@ -379,12 +376,13 @@ def check_accessibility(page):
     page.fill("MAIN_SECOND", "Bob")
     page.click("Amorix-Nimbus", BOX["MAIN_CALCULATE"])
     time.sleep(0.3)
-    tree = ax_tree(page)
-    if "--print-tree" in sys.argv:
-        print("\n".join(f"  {role}: {name}" for role, name in tree if role not in ("generic", "none")))
-    for want in (("textbox", "First name"), ("textbox", "Second name"), ("button", "CREDIT"),
-                 ("button", "TERMS"), ("button", "HELP"), ("StaticText", "66")):
-        expect(want in tree, f"no {want[0]} '{want[1]}' in the accessibility tree")
+    if "--print-tree" in sys.argv and hasattr(page.driver, "tree"):
+        print("\n".join(f"  {role}: {name}" for role, name in page.driver.tree()
+                        if role not in ("generic", "none")))
+    unheard = page.driver.unheard([
+        ("textbox", "First name"), ("textbox", "Second name"), ("button", "CREDIT"),
+        ("button", "TERMS"), ("button", "HELP"), ("StaticText", "66")])
+    expect(not unheard, f"not in the accessibility tree: {unheard}")
     live = page.js("return document.getElementById('amx-live').textContent")
     expect(live == "66", f"the score announced is '{live}'")
     # A screen reader's default action on a label is a click on it.
@@ -446,7 +444,7 @@ def checks_for(engine):
 def run(engine, url, profile):
     """Every check meant for ENGINE, in order, in a fresh browser: (passed, failed)."""
     wanted = dict(checks_for(engine))
-    passed = failed = 0
+    passed = failed = skipped = 0
     started = time.monotonic()
     try:
         page = Page(url, profile, engine)
@@ -459,6 +457,10 @@ def run(engine, url, profile):
             try:
                 if page is None:
                     raise Failed(broken)
+                if ident in page.driver.cannot:
+                    skipped += 1
+                    print(f"SKIP: {engine} [{ident}] {wanted[ident]}: {page.driver.cannot[ident]}")
+                    continue
                 if ident not in IMPLEMENTED:
                     raise Failed("not implemented by the browser runner")
                 IMPLEMENTED[ident](page)
@@ -471,8 +473,8 @@ def run(engine, url, profile):
     finally:
         if page is not None:
             page.driver.quit()
-    print(f"{engine}: {passed} passed, {failed} failed ({time.monotonic() - started:.0f} s)",
-          flush=True)
+    print(f"{engine}: {passed} passed, {failed} failed" + (f", {skipped} not run" if skipped else "")
+          + f" ({time.monotonic() - started:.0f} s)", flush=True)
     return passed, failed
 
 
@@ -480,10 +482,13 @@ def main():
     args = sys.argv[1:]
     engines = [args[i + 1] for i, a in enumerate(args[:-1]) if a == "--engine"] or list(ENGINES)
     if "webkit" in engines and "AMORIX_E2E_DISPLAY" not in os.environ:
-        # WebKitGTK draws on a display: the whole run moves onto a private one.
-        os.execv(HERE.parent.parent / "scripts" / "with-xvfb.sh",
-                 ["with-xvfb.sh", "/bin/sh", "-c", 'AMORIX_E2E_DISPLAY="$DISPLAY" exec "$@"', "-",
-                  sys.executable, *sys.argv])
+        # WebKitGTK draws on a display and speaks AT-SPI on a session bus: the whole run moves
+        # onto a private display and bus, the buses' chatter left out.
+        os.execv(HERE.parent.parent / "scripts" / "with-xvfb.sh", [
+            "with-xvfb.sh", "/bin/bash", "-c", 'set -o pipefail; chatter="^(dbus-daemon\\[|SpiRegistry '
+            'daemon|X connection to)"; AMORIX_E2E_DISPLAY="$DISPLAY" dbus-run-session -- "$@" '
+            '2> >(grep -Ev "$chatter" >&2) | grep --line-buffered -Ev "$chatter"', "-",
+            sys.executable, *sys.argv])
     root = Path(args[0] if args and not args[0].startswith("-") else HERE.parent.parent / "build" / "web")
     server = serve(root)
     url = f"http://127.0.0.1:{server.server_port}/index.html"

@@ -1,7 +1,9 @@
 """The browser engines the end-to-end checks run in, each behind the few calls of Selenium's
 WebDriver that the checks use (get, execute_script, title, get_screenshot_as_png, capabilities,
-quit) and three of their own: perform (W3C input action sequences: mouse, keys, touch),
-insert_text (text put in at once, as a paste does) and phone (a small touch screen). Chromium and
+quit) and four of their own: perform (W3C input action sequences: mouse, keys, touch),
+insert_text (text put in at once, as a paste does), phone (a small touch screen) and
+unheard (which of some roles and names assistive technology is not told, asked the engine's own
+way: Chromium's DevTools, WebKitGTK's AT-SPI, Firefox's accessibility locator). Chromium and
 WebKitGTK come through their WebDriver servers; Firefox, which has no WebDriver server here,
 through WebDriver BiDi, which it speaks itself: a few commands over one websocket keep the runner
 in one language with nothing to fetch from npm. Every engine starts with a fresh profile, its
@@ -9,6 +11,7 @@ updates, telemetry and background networking off, and reaches the loopback alone
 """
 
 import base64
+import functools
 import json
 import math
 import subprocess
@@ -31,7 +34,20 @@ INSERT_TEXT = "document.execCommand('insertText', false, arguments[0])"
 SIZE = (1024, 768)
 
 
-class Chromium(webdriver.Chrome):
+class WebDriverCalls:
+    """What the engines that come through a WebDriver server share."""
+    buttons = (0, 1, 2)  # the mouse buttons its input actions press and release
+    cannot = {}  # the checks it cannot run: why
+
+    def perform(self, actions):
+        self.execute(Command.W3C_ACTIONS, {"actions": actions})
+
+    def unheard(self, wants):
+        tree = self.tree()
+        return [w for w in wants if w not in tree]
+
+
+class Chromium(WebDriverCalls, webdriver.Chrome):
     name = "chromium"
 
     def __init__(self, profile):
@@ -46,11 +62,13 @@ class Chromium(webdriver.Chrome):
         super().__init__(service=Service("/usr/bin/chromedriver"), options=options)
         self.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAGE_HELPERS})
 
-    def perform(self, actions):
-        self.execute(Command.W3C_ACTIONS, {"actions": actions})
-
     def insert_text(self, text):
         self.execute_cdp_cmd("Input.insertText", {"text": text})
+
+    def tree(self):
+        nodes = self.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
+        return [(n["role"]["value"], n.get("name", {}).get("value", "")) for n in nodes
+                if not n.get("ignored") and n.get("role")]
 
     def phone(self, width, height):
         self.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
@@ -59,13 +77,17 @@ class Chromium(webdriver.Chrome):
                              {"enabled": True, "maxTouchPoints": 5})
 
 
-class WebKit(webdriver.WebKitGTK):
-    """WebKitGTK's MiniBrowser, which needs a display (the runner gives it a private one)."""
+class WebKit(WebDriverCalls, webdriver.WebKitGTK):
+    """WebKitGTK's MiniBrowser, which needs a display (the runner gives it a private one) and
+    tells assistive technology through AT-SPI (on the session bus the runner starts)."""
     name = "webkit"
+    buttons = (0,)  # its driver releases every button as the left one, leaving the others held
+    cannot = {"touch": "WebKitGTK's WebDriver has no touch (a finger comes as the mouse) and its "
+                       "window is no narrower than 447 pixels"}
 
     def __init__(self, profile):
         options = webdriver.WebKitGTKOptions()
-        options.binary_location = next(Path("/usr/lib").glob("*/webkit2gtk-4.*/MiniBrowser"))
+        options.binary_location = str(next(Path("/usr/lib").glob("*/webkit2gtk-4.*/MiniBrowser")))
         options.add_argument("--automation")
         super().__init__(executable_path="/usr/bin/WebKitWebDriver", options=options)
         self.set_window_rect(0, 0, *SIZE)
@@ -75,14 +97,33 @@ class WebKit(webdriver.WebKitGTK):
         if url:
             self.execute_script(PAGE_HELPERS)
 
-    def perform(self, actions):
-        self.execute(Command.W3C_ACTIONS, {"actions": actions})
-
     def insert_text(self, text):
         self.execute_script(INSERT_TEXT, text)
 
     def phone(self, width, height):
         self.set_window_rect(0, 0, width, height)
+
+    def tree(self):
+        """The page as AT-SPI tells it (the session bus's registry), in Chromium's words."""
+        import gi
+        gi.require_version("Atspi", "2.0")
+        from gi.repository import Atspi
+
+        def walk(node):
+            yield node
+            for i in range(node.get_child_count()):
+                yield from walk(node.get_child_at_index(i))
+
+        words = {"entry": "textbox", "push button": "button"}
+        page = next(n for n in walk(Atspi.get_desktop(0)) if n.get_role_name() == "document web")
+        found = []
+        for node in walk(page):
+            role = node.get_role_name()
+            found.append((words.get(role, role), node.get_name()))
+            if role != "entry" and "Text" in node.get_interfaces():
+                text = Atspi.Text.get_text(node, 0, -1)
+                found += [("StaticText", t.strip()) for t in text.split("\ufffc") if t.strip()]
+        return found
 
 
 # Firefox's own defaults for automation cover updates and most of the rest; these make sure.
@@ -130,6 +171,8 @@ def local_value(v):
 
 class Firefox:
     name = "firefox"
+    buttons = (0, 1, 2)
+    cannot = {}
 
     def __init__(self, profile):
         profile = Path(profile)
@@ -195,6 +238,13 @@ class Firefox:
     def phone(self, width, height):
         self.call("browsingContext.setViewport", context=self.context,
                   viewport={"width": width, "height": height}, devicePixelRatio=3)
+
+    def unheard(self, wants):
+        """Its locator finds elements by role and name; text alone it does not reach, so a
+        StaticText is left to the checks' other means (a live region's announcement)."""
+        locate = functools.partial(self.call, "browsingContext.locateNodes", context=self.context)
+        return [(role, name) for role, name in wants if role != "StaticText" and not locate(
+            locator={"type": "accessibility", "value": {"role": role, "name": name}})["nodes"]]
 
     def quit(self):
         try:
