@@ -401,7 +401,8 @@ def check_touch(page):
     left, top, right = page.js("""const r = amorixForm('Amorix-Nimbus').getBoundingClientRect();
         return [r.left, r.top, r.right]""")
     width = page.viewport()[0]
-    expect(left >= 0 and right <= width, f"the main window spans {left:.0f} to {right:.0f} of {width}")
+    expect(left >= 0 and right <= width,
+           f"the main window spans {left:.0f} to {right:.0f} of {width}")
     scale = (right - left) / 611
 
     def at(box):
@@ -473,23 +474,31 @@ def run(engine, url, profile):
     finally:
         if page is not None:
             page.driver.quit()
-    print(f"{engine}: {passed} passed, {failed} failed" + (f", {skipped} not run" if skipped else "")
-          + f" ({time.monotonic() - started:.0f} s)", flush=True)
+    unrun = f", {skipped} not run" if skipped else ""
+    print(f"{engine}: {passed} passed, {failed} failed{unrun} ({time.monotonic() - started:.0f} s)",
+          flush=True)
     return passed, failed
+
+
+# WebKitGTK draws on a display and speaks AT-SPI on a session bus: a run with it moves onto a
+# private display (with-xvfb.sh) and bus, the buses' chatter left out.
+ON_A_BUS = r"""set -o pipefail
+chatter='^(dbus-daemon\[|SpiRegistry daemon|X connection to)'
+AMORIX_E2E_DISPLAY="$DISPLAY" dbus-run-session -- "$@" 2> >(grep -Ev "$chatter" >&2) |
+  grep --line-buffered -Ev "$chatter"
+"""
 
 
 def main():
     args = sys.argv[1:]
     engines = [args[i + 1] for i, a in enumerate(args[:-1]) if a == "--engine"] or list(ENGINES)
+    if set(engines) - set(ENGINES):
+        sys.exit(f"usage: {__doc__.split('Usage: ')[1].strip()} (NAME: {', '.join(ENGINES)})")
     if "webkit" in engines and "AMORIX_E2E_DISPLAY" not in os.environ:
-        # WebKitGTK draws on a display and speaks AT-SPI on a session bus: the whole run moves
-        # onto a private display and bus, the buses' chatter left out.
         os.execv(HERE.parent.parent / "scripts" / "with-xvfb.sh", [
-            "with-xvfb.sh", "/bin/bash", "-c", 'set -o pipefail; chatter="^(dbus-daemon\\[|SpiRegistry '
-            'daemon|X connection to)"; AMORIX_E2E_DISPLAY="$DISPLAY" dbus-run-session -- "$@" '
-            '2> >(grep -Ev "$chatter" >&2) | grep --line-buffered -Ev "$chatter"', "-",
-            sys.executable, *sys.argv])
-    root = Path(args[0] if args and not args[0].startswith("-") else HERE.parent.parent / "build" / "web")
+            "with-xvfb.sh", "/bin/bash", "-c", ON_A_BUS, "-", sys.executable, *sys.argv])
+    build = HERE.parent.parent / "build" / "web"
+    root = Path(args[0] if args and not args[0].startswith("-") else build)
     server = serve(root)
     url = f"http://127.0.0.1:{server.server_port}/index.html"
     passed = failed = 0
