@@ -374,6 +374,8 @@ def check_help_codes(page):
            f"status {page.ended()}, shown: {list(page.windows())}")
     expect(page.js("return !document.getElementById('amx-ended').hidden"),
            "the page does not say that the program has ended")
+    page.js("document.getElementById('amx-restart').click()")
+    page.wait("Amorix", 30)  # "Start again"
 
 
 def ax_tree(page):
