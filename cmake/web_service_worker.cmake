@@ -1,9 +1,11 @@
 # Writes the service worker of the browser program (cmake -P, with DIR the build's folder and
-# TEMPLATE its source): the list of every file the build serves, and a cache name from the
-# SHA-256 of their names and contents, so that any change to any file makes a new worker.
-# The file is rewritten only when it changes.
+# TEMPLATE its source): the list of every file the page uses (all the build serves but the fonts'
+# licences, which are there to be read, not fetched), and a cache name from the SHA-256 of their
+# names and contents, so that any change to any file makes a new worker. The file is rewritten
+# only when it changes.
 file(GLOB_RECURSE files RELATIVE ${DIR} ${DIR}/*)
 list(REMOVE_ITEM files sw.js)
+list(FILTER files EXCLUDE REGEX "(^|/)LICENSE[^/]*$")
 list(SORT files)
 set(sums "")
 set(names "")
