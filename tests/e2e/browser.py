@@ -35,6 +35,9 @@ LINKS = {
     "https://support.example.org/quillon", "https://www.quillon.example.com/",
     "https://www.quillon.example.com/amorix/comments", "https://www.quillon.example.com/terms",
 }
+CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+       "object-src 'none'; base-uri 'none'")
+AXE = HERE.parent.parent / "build" / "npm" / "node_modules" / "axe-core" / "axe.min.js"
 
 
 class Failed(Exception):
@@ -367,6 +370,8 @@ def check_help_codes(page):
            f"status {page.ended()}, shown: {list(page.windows())}")
     expect(page.js("return !document.getElementById('amx-ended').hidden"),
            "the page does not say that the program has ended")
+    page.js("document.getElementById('amx-restart').click()")
+    page.wait("Amorix", 30)  # "Start again"
 
 
 def check_accessibility(page):
@@ -424,13 +429,143 @@ def check_touch(page):
     expect(abs(moved - top - 50) <= 1, f"a drag of 50 pixels moved the window {moved - top:.0f}")
 
 
+def axe_violations(page):
+    """What axe-core finds wrong with the page as it stands: (rule, impact, where) each."""
+    if not page.js("return !!window.axe"):
+        page.js(AXE.read_text())
+    return page.js("""
+        return axe.run(document, {resultTypes: ['violations']}).then(r => r.violations.map(v => [v.id,
+            v.impact, v.nodes.map(n => n.target.join(' ')).join(', ')]), e => [['axe', 'error', String(e)]]);""")
+
+
+def check_axe(page):
+    # The splash lasts three seconds: axe-core is put in the page before it loads, where the
+    # engine can.
+    page.driver.preload(AXE.read_text())
+    try:
+        page.start()
+        page.wait("Amorix", 30)
+        found = {"splash": axe_violations(page)}
+        expect("Amorix" in page.windows(), "the splash went before axe-core was done")
+    finally:
+        page.driver.preload(None)
+    page.wait("Amorix-Nimbus", 10)
+    found["main"] = axe_violations(page)
+    page.click("Amorix-Nimbus", BOX["MAIN_HELP"])
+    page.wait("Help")
+    found["help"] = axe_violations(page)
+    page.click("Help", BOX["HELP_CLOSE"])
+    page.wait("Amorix-Nimbus")
+    bad = {where: v for where, v in found.items() if v}
+    expect(not bad, f"axe-core finds {bad}")
+
+
+def check_installable(page):
+    manifest = page.driver.execute_cdp_cmd("Page.getAppManifest", {})
+    expect(manifest.get("url", "").endswith("amorix.webmanifest") and not manifest["errors"],
+           f"the manifest: {manifest.get('url')} {manifest.get('errors')}")
+    errors = page.driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]
+    expect(not errors, f"not installable: {[e['errorId'] for e in errors]}")
+
+
+def check_offline(page):
+    cdp = page.driver.execute_cdp_cmd
+    end = time.monotonic() + 20
+    while not page.js("return !!navigator.serviceWorker.controller"):
+        expect(time.monotonic() < end, "no service worker controls the page")
+        time.sleep(0.1)
+    cdp("Network.enable", {})
+    cdp("Network.emulateNetworkConditions", {"offline": True, "latency": 0,
+                                             "downloadThroughput": -1, "uploadThroughput": -1})
+    try:
+        expect(not page.js("return navigator.onLine"), "the network is still on")
+        check_splash(page)
+        check_score(page)
+    finally:
+        cdp("Network.emulateNetworkConditions", {"offline": False, "latency": 0,
+                                                 "downloadThroughput": -1, "uploadThroughput": -1})
+        cdp("Network.disable", {})
+
+
+def refused(page):
+    """What the page's policy refused since the last call."""
+    return page.js("""const seen = JSON.parse(sessionStorage.getItem('amorixRefused') || '[]');
+        sessionStorage.removeItem('amorixRefused');
+        return seen;""")
+
+
+def check_csp(page):
+    policy = page.js("""const m = document.querySelector('meta[http-equiv="Content-Security-Policy"]');
+        return m && m.content""")
+    expect(policy == CSP, f"the page's policy is {policy!r}")
+    # In force, and heard of: an inline script is refused.
+    page.js("""const s = document.createElement('script');
+        s.textContent = 'window.amorixInline = 1';
+        document.head.append(s);""")
+    time.sleep(0.2)
+    expect(page.js("return window.amorixInline ?? null") is None, "an inline script ran")
+    seen = refused(page)
+    expect(len(seen) == 1 and seen[0].startswith("script-src"), f"refused: {seen}")
+
+
+def resize(page, width, height, mobile):
+    """The viewport at WIDTH x HEIGHT, as a phone's (mobile) or a desktop browser's."""
+    page.driver.viewport(width, height, mobile)
+    time.sleep(0.4)
+
+
+def in_view(page, boxes):
+    """Of the main window and of each BOXES within it: its place in the viewport and how much of
+    it shows there; with the viewport's size and zoom."""
+    return page.js("""
+        const f = amorixForm('Amorix-Nimbus'), r = f.getBoundingClientRect(), v = visualViewport;
+        const s = r.width / parseFloat(f.style.width);
+        const seen = (x, y, w, h) => Math.max(0, Math.min(x + w, v.offsetLeft + v.width) - Math.max(x, v.offsetLeft)) *
+            Math.max(0, Math.min(y + h, v.offsetTop + v.height) - Math.max(y, v.offsetTop)) / (w * h);
+        return {view: [innerWidth, innerHeight, v.scale], at: [r.left, r.top, r.width, r.height],
+                shows: [seen(r.left, r.top, r.width, r.height)].concat(arguments[0].map(b =>
+                    seen(r.left + b[0] * s, r.top + b[1] * s, b[2] * s, b[3] * s)))};""",
+                   [BOX[b] for b in boxes])
+
+
+def check_rotation(page):
+    places = []
+    try:
+        resize(page, 390, 844, True)
+        page.start()
+        page.wait("Amorix-Nimbus", 30)
+        for width, height, mobile in ((390, 844, True), (844, 390, True), (390, 844, True),
+                                      (1280, 800, False), (800, 600, False)):
+            resize(page, width, height, mobile)
+            got = in_view(page, ["MAIN_HELP", "MAIN_CLOSE"])
+            x, y, w, h = got["at"]
+            places.append(f"{width}x{height}: ({x:.0f},{y:.0f})")
+            expect(got["view"] == [width, height, 1], f"at {width}x{height} the viewport is {got['view']}")
+            expect(min(got["shows"]) == 1, f"at {width}x{height} the window, HELP and exit show "
+                   f"{[round(f * 100) for f in got['shows']]} %")
+            if (width, height) == (1280, 800):  # moved by the user: kept in view, not centred
+                page.pointer(x + 100, y + 110, MouseButton.LEFT, to=(x + 450, y + 410))
+                continue
+            want = ((width - w) / 2, (height - h) / 2)
+            if width == 800:  # pushed in from the right, where the drag took it
+                want = (800 - w, y)
+            expect(abs(x - want[0]) <= 2 and abs(y - want[1]) <= 2,
+                   f"at {width}x{height} the window stands at ({x:.0f},{y:.0f}), not "
+                   f"({want[0]:.0f},{want[1]:.0f})")
+    finally:
+        if "--print-places" in sys.argv:
+            print("  the main window at " + ", ".join(places))
+        page.driver.viewport(None)
+
+
 # Each check by its identifier, in the order the runner takes them (the program's end last).
 IMPLEMENTED = {
     "splash": check_splash, "main-centred": check_main_centred, "corners": check_corners,
     "score": check_score, "reminder": check_reminder, "max-length": check_max_length,
     "emoji": check_emoji, "menus": check_menus, "drag": check_drag, "links": check_links,
     "no-yes": check_no_yes, "help-codes": check_help_codes, "accessibility": check_accessibility,
-    "touch": check_touch,
+    "axe": check_axe, "installable": check_installable, "offline": check_offline,
+    "csp": check_csp, "rotation": check_rotation, "touch": check_touch,
 }
 
 
@@ -465,6 +600,8 @@ def run(engine, url, profile):
                 if ident not in IMPLEMENTED:
                     raise Failed("not implemented by the browser runner")
                 IMPLEMENTED[ident](page)
+                seen = refused(page)
+                expect(not seen, f"the page's policy refused {seen}")
                 passed += 1
                 print(f"PASS: {engine} [{ident}] {wanted[ident]}", flush=True)
             except Exception as e:  # a check that cannot run fails, and the rest go on

@@ -1,8 +1,9 @@
 """The browser engines the end-to-end checks run in, each behind the few calls of Selenium's
 WebDriver that the checks use (get, execute_script, title, get_screenshot_as_png, capabilities,
-quit) and four of their own: perform (W3C input action sequences: mouse, keys, touch),
-insert_text (text put in at once, as a paste does), phone (a small touch screen) and
-unheard (which of some roles and names assistive technology is not told, asked the engine's own
+quit) and six of their own: perform (W3C input action sequences: mouse, keys, touch),
+insert_text (text put in at once, as a paste does), phone (a small touch screen), viewport (a
+phone's or a desktop browser's of a given size; none, the first again), preload (a script run
+before the page's own, where the engine can) and unheard (which of some roles and names assistive technology is not told, asked the engine's own
 way: Chromium's DevTools, WebKitGTK's AT-SPI, Firefox's accessibility locator). Chromium and
 WebKitGTK come through their WebDriver servers; Firefox, which has no WebDriver server here,
 through WebDriver BiDi, which it speaks itself: a few commands over one websocket keep the runner
@@ -23,11 +24,17 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.remote.command import Command
 
-# Run in the page before its own scripts: the window.open stand-in, and a window by its caption.
+# Run in the page before its own scripts: the window.open stand-in, a window by its caption, and
+# a record of what the page's Content-Security-Policy refused, kept across loads of the tab.
 PAGE_HELPERS = """
 window.amorixOpened = [];
 window.open = function (u) { amorixOpened.push(u); return null; };
 window.amorixForm = c => [...document.querySelectorAll('.amx-form')].find(f => f.dataset.caption === c);
+document.addEventListener('securitypolicyviolation', e => {
+  const seen = JSON.parse(sessionStorage.getItem('amorixRefused') || '[]');
+  seen.push(`${e.effectiveDirective} refused ${e.blockedURI || 'inline'} at ${e.sourceFile}:${e.lineNumber}`);
+  sessionStorage.setItem('amorixRefused', JSON.stringify(seen));
+});
 """
 # Text put into the focused box as one edit, through the page's own editing.
 INSERT_TEXT = "document.execCommand('insertText', false, arguments[0])"
@@ -71,10 +78,28 @@ class Chromium(WebDriverCalls, webdriver.Chrome):
                 if not n.get("ignored") and n.get("role")]
 
     def phone(self, width, height):
-        self.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True})
+        self.viewport(width, height, True)
         self.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
                              {"enabled": True, "maxTouchPoints": 5})
+
+    def viewport(self, width, height=None, mobile=False):
+        if width is None:
+            self.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            return
+        turned = mobile and width > height
+        self.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 3 if mobile else 1,
+            "mobile": mobile, "screenOrientation": {
+                "type": "landscapePrimary" if width > height else "portraitPrimary",
+                "angle": 90 if turned else 0}})
+
+    def preload(self, source):
+        if source is None:
+            self.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                 {"identifier": self.preloaded})
+        else:
+            self.preloaded = self.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                                  {"source": source})["identifier"]
 
 
 class WebKit(WebDriverCalls, webdriver.WebKitGTK):
@@ -82,8 +107,9 @@ class WebKit(WebDriverCalls, webdriver.WebKitGTK):
     tells assistive technology through AT-SPI (on the session bus the runner starts)."""
     name = "webkit"
     buttons = (0,)  # its driver releases every button as the left one, leaving the others held
-    cannot = {"touch": "WebKitGTK's WebDriver has no touch (a finger comes as the mouse) and its "
-                       "window is no narrower than 447 pixels"}
+    narrow = "its window is no narrower than 447 pixels"
+    cannot = {"touch": f"WebKitGTK's WebDriver has no touch (a finger comes as the mouse) and {narrow}",
+              "rotation": f"no phone's viewport: {narrow}"}
 
     def __init__(self, profile):
         options = webdriver.WebKitGTKOptions()
@@ -92,16 +118,30 @@ class WebKit(WebDriverCalls, webdriver.WebKitGTK):
         super().__init__(executable_path="/usr/bin/WebKitWebDriver", options=options)
         self.set_window_rect(0, 0, *SIZE)
 
-    def get(self, url):
-        super().get(url)
-        if url:
-            self.execute_script(PAGE_HELPERS)
-
     def insert_text(self, text):
         self.execute_script(INSERT_TEXT, text)
 
     def phone(self, width, height):
-        self.set_window_rect(0, 0, width, height)
+        self.viewport(width, height)
+
+    def viewport(self, width, height=None, mobile=False):
+        """The window around a viewport of that size (a phone's is only narrower)."""
+        self.set_window_rect(0, 0, *SIZE)
+        if width is None:
+            return
+        inner = self.execute_script("return [innerWidth, innerHeight]")
+        self.set_window_rect(0, 0, 2 * width - inner[0], 2 * height - inner[1])
+
+    def preload(self, source):
+        """Its driver cannot: what runs before the page's own scripts comes after them here."""
+        self.late = source
+
+    def get(self, url):
+        super().get(url)
+        if url:
+            self.execute_script(PAGE_HELPERS)
+            if getattr(self, "late", None):
+                self.execute_script(self.late)
 
     def tree(self):
         """The page as AT-SPI tells it (the session bus's registry), in Chromium's words."""
@@ -197,8 +237,7 @@ class Firefox:
         self.capabilities = self.call("session.new", capabilities={})["capabilities"]
         self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
         self.call("script.addPreloadScript", functionDeclaration=f"() => {{{PAGE_HELPERS}}}")
-        self.call("browsingContext.setViewport", context=self.context,
-                  viewport={"width": SIZE[0], "height": SIZE[1]})
+        self.viewport(None)
 
     def call(self, method, **params):
         self.last_id += 1
@@ -215,7 +254,7 @@ class Firefox:
 
     def execute_script(self, script, *args):
         got = self.call("script.callFunction", functionDeclaration=f"function () {{{script}\n}}",
-                        arguments=[local_value(a) for a in args], awaitPromise=False,
+                        arguments=[local_value(a) for a in args], awaitPromise=True,
                         target={"context": self.context}, resultOwnership="none")
         if got["type"] == "exception":
             raise RuntimeError(got["exceptionDetails"]["text"])
@@ -236,8 +275,19 @@ class Firefox:
         self.execute_script(INSERT_TEXT, text)
 
     def phone(self, width, height):
+        self.viewport(width, height, True)
+
+    def viewport(self, width, height=None, mobile=False):
+        width, height = (width, height) if width else SIZE
         self.call("browsingContext.setViewport", context=self.context,
-                  viewport={"width": width, "height": height}, devicePixelRatio=3)
+                  viewport={"width": width, "height": height}, devicePixelRatio=3 if mobile else 1)
+
+    def preload(self, source):
+        if source is None:
+            self.call("script.removePreloadScript", script=self.preloaded)
+        else:
+            self.preloaded = self.call("script.addPreloadScript",
+                                       functionDeclaration=f"() => {{{source}\n}}")["script"]
 
     def unheard(self, wants):
         """Its locator finds elements by role and name; text alone it does not reach, so a
