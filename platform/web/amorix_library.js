@@ -479,10 +479,25 @@ mergeInto(LibraryManager.library, {
     w.ctx.fillRect(l, t, r - l, b - t);
   },
 
+  amx_picture_width__deps: ['$AMX'],
+  amx_picture_width: function(id) {
+    var img = AMX.pictures[id];
+    return img && img.complete ? img.naturalWidth : 0;
+  },
+
+  amx_picture_height__deps: ['$AMX'],
+  amx_picture_height: function(id) {
+    var img = AMX.pictures[id];
+    return img && img.complete ? img.naturalHeight : 0;
+  },
+
+  // Stretched over the rectangle, smoothly, when the canvas's pixels are finer than the page's.
   amx_picture__deps: ['$AMX'],
-  amx_picture: function(n, id, x, y) {
+  amx_picture: function(n, id, l, t, r, b) {
     var w = AMX.windows[n], img = AMX.pictures[id];
-    if (w && img && img.complete && img.naturalWidth) w.ctx.drawImage(img, x, y);
+    if (!w || !img || !img.complete || !img.naturalWidth) return;
+    w.ctx.imageSmoothingQuality = 'high';
+    w.ctx.drawImage(img, l, t, r - l, b - t);
   },
 
   // Word-wrapped as the system's DrawText wraps: at spaces, a word too long for a line kept whole

@@ -64,8 +64,13 @@ class WebCanvas final : public Canvas {
     const common::FrameBands frame = common::FrameRectBands(r, width);
     for (int i = 0; i < frame.count; ++i) FillRect(frame.bands[i], c);
   }
-  void DrawPicture(ResourceId picture, int x, int y) override {
-    amx_picture(window_, picture, x, y);
+  PixelSize PictureSize(ResourceId picture) override {
+    return {amx_picture_width(picture), amx_picture_height(picture)};
+  }
+  void DrawPicture(ResourceId picture, const PixelRect& dest) override {
+    if (dest.Width() > 0 && dest.Height() > 0) {
+      amx_picture(window_, picture, dest.left, dest.top, dest.right, dest.bottom);
+    }
   }
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override {
