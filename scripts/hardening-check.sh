@@ -11,6 +11,7 @@
 # Usage: hardening-check.sh [BINARY...]   (by default the native and the Windows program)
 set -uo pipefail
 cd "$(dirname "$0")/.."
+export LC_ALL=C # the tools' reports, read here, in English
 [ $# -gt 0 ] || set -- build/linux/amorix "build/windows/Quillon Amorix.exe"
 passed=0 failed=0
 row() { # BINARY FLAG VERDICT PASSED
