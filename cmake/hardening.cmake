@@ -15,24 +15,25 @@ if(CMAKE_BUILD_TYPE STREQUAL "Debug" OR AMORIX_SANITIZE OR AMORIX_FUZZ OR EMSCRI
 endif()
 include(CheckCXXCompilerFlag)
 
-# FLAGS: those of the list that VARIABLE's flags (a command line) lack.
+# FLAGS: those of the list that VARIABLE's flags (a command line) lack, each once.
 function(amorix_missing_flags out variable)
   separate_arguments(present UNIX_COMMAND "${${variable}}")
   set(missing "")
   foreach(flag IN LISTS ARGN)
-    if(NOT flag IN_LIST present)
+    if(NOT flag IN_LIST present AND NOT flag IN_LIST missing)
       list(APPEND missing ${flag})
     endif()
   endforeach()
   set(${out} ${missing} PARENT_SCOPE)
 endfunction()
 
+set(compile -fstack-protector-strong -D_FORTIFY_SOURCE=2 -Wformat -Werror=format-security)
 if(MINGW)
-  set(compile -fstack-protector-strong -D_FORTIFY_SOURCE=2 -Wformat -Werror=format-security)
   # Passed to the linker driver too, the stack protector brings in libssp.
   set(link -fstack-protector-strong -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat
            -Wl,--tsaware)
 else()
+  set(link -Wl,-z,relro -Wl,-z,now)
   find_program(AMORIX_DPKG_BUILDFLAGS dpkg-buildflags)
   if(AMORIX_DPKG_BUILDFLAGS)
     foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
@@ -45,9 +46,6 @@ else()
     endforeach()
     set(compile ${CPPFLAGS} ${CXXFLAGS})
     set(link ${LDFLAGS})
-  else()
-    set(compile -fstack-protector-strong -D_FORTIFY_SOURCE=2 -Wformat -Werror=format-security)
-    set(link -Wl,-z,relro -Wl,-z,now)
   endif()
   # What later dpkg-buildflags add (stackclash, branch): stack clash protection and CET.
   check_cxx_compiler_flag(-fstack-clash-protection AMORIX_HAS_STACK_CLASH_PROTECTION)
@@ -58,7 +56,8 @@ else()
   if(AMORIX_HAS_CF_PROTECTION)
     list(APPEND compile -fcf-protection)
     # The linker marks a program CET-ready only when every object says so, and the C library's
-    # start-up files in Debian 12 do not: it is told, since all code of ours is built for it.
+    # start-up files in Debian 12 (crt1.o, crti.o, crtn.o) do not: it is told to, as all code of
+    # ours is built for it.
     list(APPEND link -Wl,-z,ibt -Wl,-z,shstk)
   endif()
 endif()
