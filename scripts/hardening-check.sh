@@ -10,9 +10,9 @@
 # One row per binary and flag, then "hardening: N passed, M failed"; exit status 1 on a failure.
 # Usage: hardening-check.sh [BINARY...]   (by default the native and the Windows program)
 set -uo pipefail
-cd "$(dirname "$0")/.."
 export LC_ALL=C # the tools' reports, read here, in English
-[ $# -gt 0 ] || set -- build/linux/amorix "build/windows/Quillon Amorix.exe"
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -gt 0 ] || set -- "$root/build/linux/amorix" "$root/build/windows/Quillon Amorix.exe"
 passed=0 failed=0
 row() { # BINARY FLAG VERDICT PASSED
   if [ "$4" = yes ]; then passed=$((passed + 1)) && mark=ok; else failed=$((failed + 1)) && mark=FAIL; fi
