@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package (debian/) from the last commit alone: git archive unpacks it under
 # build/deb/ (dpkg-buildpackage writes its results into the folder above the source), and the
-# .deb goes to build/dist/. Its one time is the commit's: SOURCE_DATE_EPOCH, which
-# dpkg-buildpackage keeps when it is set, stamps every file and the archive's members. The
-# version in debian/changelog must be the one in the program's version block.
+# .deb goes to build/dist/ (its -dbgsym package, the program's symbols, stays in build/deb/).
+# Its one time is the commit's: SOURCE_DATE_EPOCH, which dpkg-buildpackage keeps when it is set,
+# stamps every file and the archive's members. The version in debian/changelog must be the one
+# in the program's version block.
 # Usage: deb.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."

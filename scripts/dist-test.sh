@@ -8,8 +8,9 @@
 #   Start-menu shortcut (the splash, then the main window, on the current X display), installing
 #   it again leaves one entry, a later version (committed in a scratch clone) replaces it, and
 #   removing that leaves nothing of ours behind;
-# - the Debian package passes lintian, installs for real with apt-get, starts from its desktop
-#   entry, and apt-get purge leaves none of its files;
+# - the Debian package passes lintian, its program is hardened, stripped and built with -O2, its
+#   symbols in amorix-dbgsym; it installs for real with apt-get, starts from its desktop entry,
+#   and apt-get purge leaves none of its files;
 # - signed with a throw-away certificate from a moved checkout, the executable and the package
 #   verify, a changed byte does not, the signed program starts, and osslsigncode (which signs
 #   the later version too, the password in a file) never sees the password in its arguments or
@@ -235,6 +236,20 @@ debfile=$first/build/dist/$deb
 check "lintian: no error, no warning" eval 'lintian --allow-root --fail-on error,warning "$debfile" >"$work/lintian.log" 2>&1 ||
   { cat "$work/lintian.log"; false; }'
 dpkg-deb -x "$debfile" "$work/deb"
+check "  ... its program is hardened" eval '"$root/scripts/hardening-check.sh" "$work/deb/usr/games/amorix" >"$work/hardening.log" ||
+  { cat "$work/hardening.log"; false; }'
+# The program's symbols, in the -dbgsym package beside it, under its build ID (readelf finds no
+# program interpreter in a file of symbols alone, and says so).
+debug_file() {
+  local id
+  id=$(LC_ALL=C readelf -n "$work/deb/usr/games/amorix" | awk '/Build ID:/ { print $3 }')
+  dpkg-deb -x "$first"/build/deb/amorix-dbgsym_*.deb "$work/dbgsym" &&
+    echo "$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
+}
+check "  ... stripped, its symbols in amorix-dbgsym, built with -O2" eval 'debug=$(debug_file) && test -f "$debug" &&
+  ! LC_ALL=C readelf -S "$work/deb/usr/games/amorix" | grep -w .symtab >/dev/null &&
+  LC_ALL=C readelf --debug-dump=info "$debug" 2>/dev/null | grep "DW_AT_producer" >"$work/producers" &&
+  grep -q -- " -O2 " "$work/producers" && ! grep -v -- " -O2 " "$work/producers"'
 check "  ... its desktop entry passes desktop-file-validate" desktop-file-validate "$work/deb/usr/share/applications/amorix.desktop"
 check "  ... its AppStream metadata passes appstreamcli validate --no-net" eval '
   appstreamcli validate --no-net "$work"/deb/usr/share/metainfo/*.xml >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log"; false; }'

@@ -17,7 +17,7 @@ packages=(
   openbox python3 libx11-dev xclip xsettingsd
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
-  debhelper dpkg-dev lintian appstream desktop-file-utils diffoscope-minimal locales
+  debhelper dpkg-dev devscripts lintian appstream desktop-file-utils diffoscope-minimal locales
   emscripten chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
   python3-websocket
 )

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Every test: the host tests on the headless platform, then the Windows tests under wine on a
-# private virtual display, the end-to-end checks of every program.
+# Every test: the programs' hardening, the host tests on the headless platform, then the Windows
+# tests under wine on a private virtual display, the end-to-end checks of every program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The programs we ship, hardened: the native one through Debian's hardening-check, the Windows
+# one by its PE header and its stack protector.
+scripts/hardening-check.sh
 ctest --preset host --output-on-failure -j2
 scripts/with-xvfb.sh scripts/windows-tests.sh
 # The real program driven as a person would, on a virtual display of its own: the Windows
