@@ -18,7 +18,7 @@ packages=(
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
   debhelper dpkg-dev lintian appstream desktop-file-utils diffoscope-minimal locales
-  emscripten chromium chromium-driver python3-selenium
+  emscripten chromium chromium-driver python3-selenium python3-fonttools python3-brotli
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
 

@@ -6,8 +6,8 @@ mergeInto(LibraryManager.library, {
   $AMX: {
     windows: {},  // number: {el, canvas, ctx, caption, edits: [], timers: {}, tools: {}, labels}
     edits: {},    // number: <input>
-    pictures: {},
-    loading: [],
+    pictures: {},  // id: {file, img}; each fetched when first drawn, the rest after a first paint
+    lacking: null,  // while a paint runs: what it found missing (promises that settle when in)
     top: 0,
     scale: 1,
     press: null,  // {window, pointerId, x, y}: the button down that a move may start from
@@ -16,9 +16,6 @@ mergeInto(LibraryManager.library, {
     // For the benchmark: when each timer ticked, and when each window's first paint was done (in
     // the frame that shows it), in milliseconds since navigation.
     stats: {ticks: [], painted: []},
-    // The faces the layouts name, as the web fonts of index.html serve them.
-    faces: ['12px "MS Sans Serif"', 'bold 12px "MS Sans Serif"', 'italic 12px "Times New Roman"',
-            'bold 12px "Times New Roman"', 'italic 12px "Monotype Corsiva"'],
     minWidth: 640,  // the narrowest desktop the windows were made for; narrower ones scale down
 
     desktop: function() { return document.getElementById('amx-desktop'); },
@@ -115,6 +112,38 @@ mergeInto(LibraryManager.library, {
         order[next].select();
       });
     },
+    picture: function(id) {
+      var p = AMX.pictures[id];
+      if (p && !p.img) {
+        p.img = new Image();
+        p.img.src = p.file;
+      }
+      return p && p.img;
+    },
+    // Once a window is on the screen, what the others will need comes in while the user looks.
+    fetchRest: function() {
+      if (AMX.fetched) return;
+      AMX.fetched = true;
+      for (var id in AMX.pictures) AMX.picture(id);
+      document.fonts.forEach(function(f) { f.load().catch(function() {}); });
+    },
+    // A paint that found a picture or a face not yet in is made again when they are; a window
+    // stays transparent until its first whole paint (twice lacking, it shows what it has).
+    painted: function(n, w, lacking) {
+      if (lacking.length && w.lacking < 2) {
+        w.lacking++;
+        Promise.allSettled(lacking).then(function() {
+          if (AMX.windows[n] === w) AMX.paintSoon(n, w, 0, 0, parseFloat(w.el.style.width), parseFloat(w.el.style.height));
+        });
+        return;
+      }
+      w.lacking = 0;
+      if (w.painted) return;
+      AMX.stats.painted.push([w.caption, performance.now()]);
+      w.painted = true;
+      w.el.style.opacity = '';
+      AMX.fetchRest();
+    },
     paintSoon: function(n, w, l, t, r, b) {
       var d = w.dirty;
       w.dirty = d ? [Math.min(d[0], l), Math.min(d[1], t), Math.max(d[2], r), Math.max(d[3], b)]
@@ -125,9 +154,10 @@ mergeInto(LibraryManager.library, {
         var d = w.dirty;
         w.dirty = null;
         if (AMX.windows[n] !== w || AMX.ended) return;
+        var lacking = AMX.lacking = [];
         _amorix_paint(n, d[0], d[1], d[2], d[3]);
-        if (!w.painted) AMX.stats.painted.push([w.caption, performance.now()]);
-        w.painted = true;
+        AMX.lacking = null;
+        AMX.painted(n, w, lacking);
       });
     },
     describeSoon: function(n, w) {
@@ -156,24 +186,17 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  amx_fetch_picture__deps: ['$AMX'],
-  amx_fetch_picture: function(id, file) {
-    var img = new Image();
-    img.src = UTF8ToString(file);
-    AMX.pictures[id] = img;
-    AMX.loading.push(img.decode());
+  amx_picture_file__deps: ['$AMX'],
+  amx_picture_file: function(id, file) {
+    AMX.pictures[id] = {file: UTF8ToString(file), img: null};
   },
 
   amx_boot__deps: ['$AMX'],
   amx_boot: function() {
-    var fonts = AMX.faces.map(function(f) { return document.fonts.load(f); });
     AMX.fit();
     window.addEventListener('resize', AMX.fit);
     window.amorixStats = AMX.stats;
-    Promise.all(AMX.loading.concat(fonts)).then(function() { _amorix_start(); }, function(e) {
-      console.error('Amorix could not load its pictures or fonts', e);
-      _amorix_start();
-    });
+    Promise.resolve().then(function() { _amorix_start(); });
   },
 
   amx_window_create__deps: ['$AMX'],
@@ -198,7 +221,8 @@ mergeInto(LibraryManager.library, {
     el.append(canvas, labels);
     var w = {el: el, canvas: canvas, ctx: canvas.getContext('2d'), ratio: ratio,
              caption: UTF16ToString(caption), edits: [], timers: {}, tools: {}, labels: labels,
-             renamed: []};
+             renamed: [], lacking: 0};
+    el.style.opacity = '0';
     el.dataset.caption = w.caption;
     el.dataset.window = n;
     el.setAttribute('role', 'dialog');
@@ -458,8 +482,10 @@ mergeInto(LibraryManager.library, {
 
   amx_picture__deps: ['$AMX'],
   amx_picture: function(n, id, x, y) {
-    var w = AMX.windows[n], img = AMX.pictures[id];
-    if (w && img && img.complete && img.naturalWidth) w.ctx.drawImage(img, x, y);
+    var w = AMX.windows[n], img = AMX.picture(id);
+    if (!w || !img) return;
+    if (!img.complete) AMX.lacking.push(img.decode());
+    else if (img.naturalWidth) w.ctx.drawImage(img, x, y);
   },
 
   // Word-wrapped as the system's DrawText wraps: at spaces, a word too long for a line kept whole
@@ -473,13 +499,15 @@ mergeInto(LibraryManager.library, {
     c.beginPath();
     c.rect(l, t, width, b - t);
     c.clip();
+    var s = UTF16ToString(text);
     c.font = AMX.font(UTF16ToString(face), px, bold, italic);
+    if (!document.fonts.check(c.font, s)) AMX.lacking.push(document.fonts.load(c.font, s));
     c.fillStyle = AMX.color(rgb);
     c.textBaseline = 'alphabetic';
     var m = c.measureText('Hg');
     var ascent = Math.round(m.fontBoundingBoxAscent), height = ascent + Math.round(m.fontBoundingBoxDescent);
     var lines = [];
-    UTF16ToString(text).split(/\r\n|\r|\n/).forEach(function(paragraph) {
+    s.split(/\r\n|\r|\n/).forEach(function(paragraph) {
       var line = '';
       paragraph.split(' ').forEach(function(word, i) {
         var tried = i ? line + ' ' + word : word;
