@@ -9,7 +9,8 @@ add_executable(amorix_web ${AMORIX_WEB_SOURCES})
 target_link_libraries(amorix_web PRIVATE amorix_core amorix_regions)
 amorix_warnings(amorix_web)
 # The runtime stays when main() returns: the browser's event loop is the message loop.
-target_link_options(amorix_web PRIVATE -sEXIT_RUNTIME=0 -sALLOW_MEMORY_GROWTH=1
+target_link_options(amorix_web PRIVATE -Oz -sEXIT_RUNTIME=0 -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0
+                    -sMALLOC=emmalloc
                     -sENVIRONMENT=web --js-library=${AMORIX_WEB_LIBRARY})
 set_target_properties(amorix_web PROPERTIES OUTPUT_NAME amorix SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${AMORIX_WEB_DIR}
