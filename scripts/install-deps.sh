@@ -18,7 +18,8 @@ packages=(
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
   debhelper dpkg-dev lintian appstream desktop-file-utils diffoscope-minimal locales
-  emscripten chromium chromium-driver python3-selenium python3-fonttools python3-brotli
+  emscripten chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
+  python3-websocket python3-fonttools python3-brotli
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
 
