@@ -142,7 +142,17 @@ mergeInto(LibraryManager.library, {
       AMX.stats.painted.push([w.caption, performance.now()]);
       w.painted = true;
       w.el.style.opacity = '';
+      for (var t in w.held) AMX.startTimer(n, w, +t, w.held[t]);
+      w.held = {};
       AMX.fetchRest();
+    },
+    // A window's timers count from when it is first on the screen, as they do where its picture
+    // and faces are at hand when it is made.
+    startTimer: function(n, w, timer, ms) {
+      w.timers[timer] = setInterval(function() {
+        AMX.stats.ticks.push(performance.now());
+        if (!AMX.ended && AMX.windows[n] === w) _amorix_timer(n, timer);
+      }, Math.max(ms, 10));
     },
     paintSoon: function(n, w, l, t, r, b) {
       var d = w.dirty;
@@ -221,7 +231,7 @@ mergeInto(LibraryManager.library, {
     el.append(canvas, labels);
     var w = {el: el, canvas: canvas, ctx: canvas.getContext('2d'), ratio: ratio,
              caption: UTF16ToString(caption), edits: [], timers: {}, tools: {}, labels: labels,
-             renamed: [], lacking: 0};
+             renamed: [], lacking: 0, held: {}};
     el.style.opacity = '0';
     el.dataset.caption = w.caption;
     el.dataset.window = n;
@@ -414,10 +424,7 @@ mergeInto(LibraryManager.library, {
     var w = AMX.windows[n];
     if (!w) return;
     clearInterval(w.timers[timer]);
-    w.timers[timer] = setInterval(function() {
-      AMX.stats.ticks.push(performance.now());
-      if (!AMX.ended && AMX.windows[n] === w) _amorix_timer(n, timer);
-    }, Math.max(ms, 10));
+    if (w.painted) AMX.startTimer(n, w, timer, ms); else w.held[timer] = ms;
   },
 
   amx_timer_stop__deps: ['$AMX'],
@@ -426,6 +433,7 @@ mergeInto(LibraryManager.library, {
     if (!w) return;
     clearInterval(w.timers[timer]);
     delete w.timers[timer];
+    delete w.held[timer];
   },
 
   amx_begin_move__deps: ['$AMX'],
