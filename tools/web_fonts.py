@@ -7,7 +7,8 @@ rule's unicode-range naming exactly those, and it blocks text until it is in: th
 painted once, so they must never be painted in another font. A face a visitor types into keeps
 whole alphabets (Latin with its extensions, Greek, Cyrillic); other scripts fall through its
 unicode-range to the system's fonts. Hinting is left out: browsers ignore most of it and it is
-half of each file.
+half of each file. A cut-down Liberation font is a modified version, which its licence lets us
+pass on only under a name that leaves the trademark out: files and family names say "Amorix".
 
 Usage: web_fonts.py FACE_TEXTS OUT_DIR   (writes OUT_DIR/fonts.css and OUT_DIR/fonts/*.woff2)
 """
@@ -18,18 +19,18 @@ from pathlib import Path
 from fontTools import subset
 
 # (face, weight, style) -> the free font with the same metrics.
+LIBERATION = "/usr/share/fonts/truetype/liberation/"
 SOURCES = {
-    ("MS Sans Serif", "regular", "upright"):
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
-    ("MS Sans Serif", "bold", "upright"):
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
-    ("Times New Roman", "regular", "italic"):
-        "/usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf",
-    ("Times New Roman", "bold", "upright"):
-        "/usr/share/fonts/truetype/liberation/LiberationSerif-Bold.ttf",
+    ("MS Sans Serif", "regular", "upright"): LIBERATION + "LiberationSans-Regular.ttf",
+    ("MS Sans Serif", "bold", "upright"): LIBERATION + "LiberationSans-Bold.ttf",
+    ("Times New Roman", "regular", "italic"): LIBERATION + "LiberationSerif-Italic.ttf",
+    ("Times New Roman", "bold", "upright"): LIBERATION + "LiberationSerif-Bold.ttf",
     ("Monotype Corsiva", "regular", "italic"):
         "/usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf",
 }
+# The name records that name the font itself (family, unique, full, PostScript and the
+# typographic names), as opposed to its copyright and licence notices, which stay as they are.
+OWN_NAMES = {1, 3, 4, 6, 16, 17, 18, 21, 22}
 # What a typed face keeps: Basic Latin, Latin-1, Latin Extended-A and -B, IPA and the spacing
 # and combining marks, Greek, Cyrillic, Latin Extended Additional, and the general punctuation,
 # currency and letterlike symbols the names may hold.
@@ -66,6 +67,9 @@ def make(source, points, use, target):
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=kept)
     subsetter.subset(font)
+    for record in font["name"].names:
+        if record.nameID in OWN_NAMES:
+            record.string = record.toUnicode().replace("Liberation", "Amorix")
     font.flavor = "woff2"
     font.save(target)
     return kept
@@ -84,7 +88,7 @@ def main():
         points = {int(h, 16) for h in hexes.split(",")}
         if use == "typed":
             points |= {p for a, b in TYPED_RANGES for p in range(a, b + 1)}
-        name = Path(source).stem + ".woff2"
+        name = Path(source).stem.replace("Liberation", "Amorix") + ".woff2"
         kept = make(source, points, use, out / "fonts" / name)
         rules.append(
             f'@font-face {{ font-family: "{face}"; font-weight: {"bold" if weight == "bold" else "normal"}; '
