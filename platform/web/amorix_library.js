@@ -203,6 +203,12 @@ mergeInto(LibraryManager.library, {
 
   amx_boot__deps: ['$AMX'],
   amx_boot: function() {
+    // What the page preloads for the first window is decoded before that window first paints.
+    document.querySelectorAll('link[rel=preload][as=image]').forEach(function(link) {
+      for (var id in AMX.pictures) {
+        if (AMX.pictures[id].file === link.getAttribute('href')) AMX.picture(id);
+      }
+    });
     AMX.fit();
     window.addEventListener('resize', AMX.fit);
     window.amorixStats = AMX.stats;
