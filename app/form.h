@@ -60,6 +60,9 @@ class Form : public WindowEvents {
   PixelRect ToPixels(const TwipsBox& box) const;
   // The label that takes mouse events at a client pixel: the first declared shown one there.
   Label* LabelAt(int x, int y) const;
+  // Its controls in declared order, for tools that read the layout (the web build's font subsets).
+  std::span<Label* const> Labels() const { return labels_; }
+  std::span<TextBox* const> TextBoxes() const { return text_boxes_; }
 
   BorderShapeArray shpborder;
   WindowOutline outline = nullptr;

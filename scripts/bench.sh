@@ -312,9 +312,9 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
 fi
 
 # --- the web build --------------------------------------------------------------------------------
-# What a visitor downloads, and the splash and the first paint after the tick in headless Chromium,
-# next to a bare page with the same pictures (tests/bench/web_bench.py).
+# What a visitor downloads, and the splash and the first paint after the tick in headless Chromium
+# on a mobile link, next to a bare page with the same pictures (tests/bench/web_bench.py).
 if [ -f build/web/index.html ]; then
   echo "bench: the web build in headless Chromium"
-  { echo; /usr/bin/python3 tests/bench/web_bench.py; } | tee -a "$table"
+  { echo; /usr/bin/python3 tests/bench/web_bench.py "$runs"; } | tee -a "$table"
 fi

@@ -6,8 +6,8 @@ mergeInto(LibraryManager.library, {
   $AMX: {
     windows: {},  // number: {el, canvas, ctx, caption, edits: [], timers: {}, tools: {}, labels}
     edits: {},    // number: <input>
-    pictures: {},
-    loading: [],
+    pictures: {},  // id: {file, img}; each fetched when first drawn, the rest after a first paint
+    lacking: null,  // while a paint runs: what it found missing (promises that settle when in)
     top: 0,
     scale: 1,
     press: null,  // {window, pointerId, x, y}: the button down that a move may start from
@@ -16,9 +16,6 @@ mergeInto(LibraryManager.library, {
     // For the benchmark: when each timer ticked, and when each window's first paint was done (in
     // the frame that shows it), in milliseconds since navigation.
     stats: {ticks: [], painted: []},
-    // The faces the layouts name, as the web fonts of index.html serve them.
-    faces: ['12px "MS Sans Serif"', 'bold 12px "MS Sans Serif"', 'italic 12px "Times New Roman"',
-            'bold 12px "Times New Roman"', 'italic 12px "Monotype Corsiva"'],
     minWidth: 640,  // the narrowest desktop the windows were made for; narrower ones scale down
 
     desktop: function() { return document.getElementById('amx-desktop'); },
@@ -129,6 +126,54 @@ mergeInto(LibraryManager.library, {
         order[next].select();
       });
     },
+    picture: function(id) {
+      var p = AMX.pictures[id];
+      if (p && !p.img) {
+        p.img = new Image();
+        p.img.src = p.file;
+      }
+      return p && p.img;
+    },
+    // The picture if it is in; if not, asked for, and the paint that wanted it told so.
+    arrived: function(id) {
+      var img = AMX.picture(id);
+      if (img && !img.complete && AMX.lacking) AMX.lacking.push(img.decode());
+      return img && img.complete ? img : null;
+    },
+    // Once a window is on the screen, what the others will need comes in while the user looks.
+    fetchRest: function() {
+      if (AMX.fetched) return;
+      AMX.fetched = true;
+      for (var id in AMX.pictures) AMX.picture(id);
+      document.fonts.forEach(function(f) { f.load().catch(function() {}); });
+    },
+    // A paint that found a picture or a face not yet in is made again when they are; a window
+    // stays transparent until its first whole paint (twice lacking, it shows what it has).
+    painted: function(n, w, lacking) {
+      if (lacking.length && w.lacking < 2) {
+        w.lacking++;
+        Promise.allSettled(lacking).then(function() {
+          if (AMX.windows[n] === w) AMX.paintSoon(n, w, 0, 0, parseFloat(w.el.style.width), parseFloat(w.el.style.height));
+        });
+        return;
+      }
+      w.lacking = 0;
+      if (w.painted) return;
+      AMX.stats.painted.push([w.caption, performance.now()]);
+      w.painted = true;
+      w.el.style.opacity = '';
+      for (var t in w.held) AMX.startTimer(n, w, +t, w.held[t]);
+      w.held = {};
+      AMX.fetchRest();
+    },
+    // A window's timers count from when it is first on the screen, as they do where its picture
+    // and faces are at hand when it is made.
+    startTimer: function(n, w, timer, ms) {
+      w.timers[timer] = setInterval(function() {
+        AMX.stats.ticks.push(performance.now());
+        if (!AMX.ended && AMX.windows[n] === w) _amorix_timer(n, timer);
+      }, Math.max(ms, 10));
+    },
     paintSoon: function(n, w, l, t, r, b) {
       var d = w.dirty;
       w.dirty = d ? [Math.min(d[0], l), Math.min(d[1], t), Math.max(d[2], r), Math.max(d[3], b)]
@@ -139,9 +184,10 @@ mergeInto(LibraryManager.library, {
         var d = w.dirty;
         w.dirty = null;
         if (AMX.windows[n] !== w || AMX.ended) return;
+        var lacking = AMX.lacking = [];
         _amorix_paint(n, d[0], d[1], d[2], d[3]);
-        if (!w.painted) AMX.stats.painted.push([w.caption, performance.now()]);
-        w.painted = true;
+        AMX.lacking = null;
+        AMX.painted(n, w, lacking);
       });
     },
     describeSoon: function(n, w) {
@@ -170,17 +216,19 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  amx_fetch_picture__deps: ['$AMX'],
-  amx_fetch_picture: function(id, file) {
-    var img = new Image();
-    img.src = UTF8ToString(file);
-    AMX.pictures[id] = img;
-    AMX.loading.push(img.decode());
+  amx_picture_file__deps: ['$AMX'],
+  amx_picture_file: function(id, file) {
+    AMX.pictures[id] = {file: UTF8ToString(file), img: null};
   },
 
   amx_boot__deps: ['$AMX'],
   amx_boot: function() {
-    var fonts = AMX.faces.map(function(f) { return document.fonts.load(f); });
+    // What the page preloads for the first window is decoded before that window first paints.
+    document.querySelectorAll('link[rel=preload][as=image]').forEach(function(link) {
+      for (var id in AMX.pictures) {
+        if (AMX.pictures[id].file === link.getAttribute('href')) AMX.picture(id);
+      }
+    });
     AMX.fit();
     window.addEventListener('resize', AMX.fit);
     window.addEventListener('orientationchange', AMX.fit);
@@ -195,10 +243,7 @@ mergeInto(LibraryManager.library, {
       });
     }
     window.amorixStats = AMX.stats;
-    Promise.all(AMX.loading.concat(fonts)).then(function() { _amorix_start(); }, function(e) {
-      console.error('Amorix could not load its pictures or fonts', e);
-      _amorix_start();
-    });
+    Promise.resolve().then(function() { _amorix_start(); });
   },
 
   amx_window_create__deps: ['$AMX'],
@@ -220,7 +265,8 @@ mergeInto(LibraryManager.library, {
     el.append(canvas, labels);
     var w = {el: el, canvas: canvas, ctx: canvas.getContext('2d'), ratio: ratio,
              caption: UTF16ToString(caption), edits: [], timers: {}, tools: {}, labels: labels,
-             renamed: []};
+             renamed: [], lacking: 0, held: {}};
+    el.style.opacity = '0';
     el.dataset.caption = w.caption;
     el.dataset.window = n;
     el.setAttribute('role', 'dialog');
@@ -413,10 +459,7 @@ mergeInto(LibraryManager.library, {
     var w = AMX.windows[n];
     if (!w) return;
     clearInterval(w.timers[timer]);
-    w.timers[timer] = setInterval(function() {
-      AMX.stats.ticks.push(performance.now());
-      if (!AMX.ended && AMX.windows[n] === w) _amorix_timer(n, timer);
-    }, Math.max(ms, 10));
+    if (w.painted) AMX.startTimer(n, w, timer, ms); else w.held[timer] = ms;
   },
 
   amx_timer_stop__deps: ['$AMX'],
@@ -425,6 +468,7 @@ mergeInto(LibraryManager.library, {
     if (!w) return;
     clearInterval(w.timers[timer]);
     delete w.timers[timer];
+    delete w.held[timer];
   },
 
   amx_begin_move__deps: ['$AMX'],
@@ -481,21 +525,21 @@ mergeInto(LibraryManager.library, {
 
   amx_picture_width__deps: ['$AMX'],
   amx_picture_width: function(id) {
-    var img = AMX.pictures[id];
-    return img && img.complete ? img.naturalWidth : 0;
+    var img = AMX.arrived(id);
+    return img ? img.naturalWidth : 0;
   },
 
   amx_picture_height__deps: ['$AMX'],
   amx_picture_height: function(id) {
-    var img = AMX.pictures[id];
-    return img && img.complete ? img.naturalHeight : 0;
+    var img = AMX.arrived(id);
+    return img ? img.naturalHeight : 0;
   },
 
   // Stretched over the rectangle, smoothly, when the canvas's pixels are finer than the page's.
   amx_picture__deps: ['$AMX'],
   amx_picture: function(n, id, l, t, r, b) {
-    var w = AMX.windows[n], img = AMX.pictures[id];
-    if (!w || !img || !img.complete || !img.naturalWidth) return;
+    var w = AMX.windows[n], img = AMX.arrived(id);
+    if (!w || !img || !img.naturalWidth) return;
     w.ctx.imageSmoothingQuality = 'high';
     w.ctx.drawImage(img, l, t, r - l, b - t);
   },
@@ -511,13 +555,15 @@ mergeInto(LibraryManager.library, {
     c.beginPath();
     c.rect(l, t, width, b - t);
     c.clip();
+    var s = UTF16ToString(text);
     c.font = AMX.font(UTF16ToString(face), px, bold, italic);
+    if (!document.fonts.check(c.font, s)) AMX.lacking.push(document.fonts.load(c.font, s));
     c.fillStyle = AMX.color(rgb);
     c.textBaseline = 'alphabetic';
     var m = c.measureText('Hg');
     var ascent = Math.round(m.fontBoundingBoxAscent), height = ascent + Math.round(m.fontBoundingBoxDescent);
     var lines = [];
-    UTF16ToString(text).split(/\r\n|\r|\n/).forEach(function(paragraph) {
+    s.split(/\r\n|\r|\n/).forEach(function(paragraph) {
       var line = '';
       paragraph.split(' ').forEach(function(word, i) {
         var tried = i ? line + ' ' + word : word;

@@ -1,6 +1,7 @@
-// The browser program's entry points. main() hands the page the pictures to fetch and returns;
-// the page starts the program once the pictures and fonts are in (amorix_start), and from then
-// on calls the functions below from its event handlers. The program's objects outlive main().
+// The browser program's entry points. main() names the pictures' files to the page and returns;
+// the page starts the program at once (amorix_start), fetching each picture and face as a paint
+// first needs it, and from then on calls the functions below from its event handlers. The
+// program's objects outlive main().
 #include <emscripten/emscripten.h>
 
 #include <memory>
@@ -31,8 +32,8 @@ amorix::MouseEvent At(int x, int y, int button, int keys) {
 
 extern "C" {
 
-void amx_fetch_picture(int id, const char* file);
-void amx_boot();  // once the pictures and the fonts are in, amorix_start
+void amx_picture_file(int id, const char* file);
+void amx_boot();  // then amorix_start
 
 EMSCRIPTEN_KEEPALIVE void amorix_start() {
   program = std::make_unique<amorix::Program>(platform);
@@ -82,16 +83,16 @@ EMSCRIPTEN_KEEPALIVE void amorix_capture_lost(int window) {
 }
 
 int main() {
-  amx_fetch_picture(IDI_PROGRAM, "amorix.ico");
-  amx_fetch_picture(IDI_TERMS, "terms.ico");
-  amx_fetch_picture(IDP_FORM1, "form1_main.jpg");
-  amx_fetch_picture(IDP_FORM2, "form2_reminder.jpg");
-  amx_fetch_picture(IDP_FORM3, "form3_credit.jpg");
-  amx_fetch_picture(IDP_FORM4, "form4_help.jpg");
-  amx_fetch_picture(IDP_FORM5, "form5_splash.jpg");
-  amx_fetch_picture(IDP_FORM6, "form6_formation.jpg");
-  amx_fetch_picture(IDP_FORM7, "form7_confirmation.jpg");
-  amx_fetch_picture(IDP_FORM8, "form8_terms.jpg");
+  amx_picture_file(IDI_PROGRAM, "amorix.ico");
+  amx_picture_file(IDI_TERMS, "terms.ico");
+  amx_picture_file(IDP_FORM1, "form1_main.jpg");
+  amx_picture_file(IDP_FORM2, "form2_reminder.jpg");
+  amx_picture_file(IDP_FORM3, "form3_credit.jpg");
+  amx_picture_file(IDP_FORM4, "form4_help.jpg");
+  amx_picture_file(IDP_FORM5, "form5_splash.jpg");
+  amx_picture_file(IDP_FORM6, "form6_formation.jpg");
+  amx_picture_file(IDP_FORM7, "form7_confirmation.jpg");
+  amx_picture_file(IDP_FORM8, "form8_terms.jpg");
   amx_boot();
   return 0;
 }

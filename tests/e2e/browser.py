@@ -238,6 +238,20 @@ def check_main_centred(page):
     expect(page.driver.title == "Amorix-Nimbus", f"the page is titled '{page.driver.title}'")
 
 
+def check_faces(page):
+    faces = page.js("return [...document.fonts].map(f => [f.family.replace(/\"/g, ''), f.status])")
+    bad = [f for f in faces if f[1] != "loaded"]
+    expect(faces and not bad, f"of the page's faces {faces} these are not in: {bad}")
+    for style, family, text in (("", "MS Sans Serif", "Calculate"),
+                                ("bold", "Times New Roman", "HELP"),
+                                ("italic", "Times New Roman", "Ann Bob"),
+                                ("italic", "Monotype Corsiva", "66")):
+        font = f'{style} 12px "{family}"'
+        ours = [f for f in faces if f[0] == family]
+        drawn = page.js("return document.fonts.check(arguments[0], arguments[1])", font, text)
+        expect(ours and drawn, f"'{text}' in {font} is not drawn with a face of the page")
+
+
 def check_corners(page):
     x, y, _, _ = page.windows()["Amorix-Nimbus"]
     page.shot()
@@ -560,7 +574,8 @@ def check_rotation(page):
 
 # Each check by its identifier, in the order the runner takes them (the program's end last).
 IMPLEMENTED = {
-    "splash": check_splash, "main-centred": check_main_centred, "corners": check_corners,
+    "splash": check_splash, "main-centred": check_main_centred, "faces": check_faces,
+    "corners": check_corners,
     "score": check_score, "reminder": check_reminder, "max-length": check_max_length,
     "emoji": check_emoji, "menus": check_menus, "drag": check_drag, "links": check_links,
     "no-yes": check_no_yes, "help-codes": check_help_codes, "accessibility": check_accessibility,
