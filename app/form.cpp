@@ -129,7 +129,12 @@ Label* Form::LabelAt(int x, int y) const {
 void Form::OnPaint(Canvas& canvas) noexcept {
   program_.Dispatch([&] {
     canvas.FillRect(canvas.Dirty(), def_.back_color);
-    if (def_.picture) canvas.DrawPicture(def_.picture, 0, 0);
+    if (def_.picture) {
+      // The picture is drawn for 96 pixels per inch: it scales with the window at any other.
+      const PixelSize size = canvas.PictureSize(def_.picture);
+      canvas.DrawPicture(def_.picture, ToPixels({0, 0, size.width * kTwipsPerPixelAt96,
+                                                 size.height * kTwipsPerPixelAt96}));
+    }
     // The first declared control lies on top, so paint from the last.
     for (auto d = drawn_.rbegin(); d != drawn_.rend(); ++d) {
       if (d->label) d->label->Paint(canvas);

@@ -4,8 +4,8 @@
 // gives every control its design-time value and runs Form_Load), its shpborder array and the
 // outline member, the routing of mouse events to the windowless labels it holds (the first
 // declared label under the pointer takes the event; elsewhere the window's own handlers run),
-// and painting its picture and windowless controls. Each event from the platform enters through
-// the program's gate, so no exception leaves a window procedure.
+// and painting its picture, scaled as its outline is, and its windowless controls. Each event
+// from the platform enters through the program's gate, so no exception leaves a window procedure.
 
 #include <cstdint>
 #include <span>

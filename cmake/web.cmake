@@ -1,6 +1,7 @@
 # The browser program: the behaviour on the web platform, built with Emscripten into static files
 # in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the fonts
-# with their licences), which any web server can serve as they are.
+# with their licences, the web app manifest with its icons, the service worker), which any web
+# server can serve as they are.
 set(AMORIX_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web)
 set(AMORIX_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/platform/web/amorix_library.js)
 
@@ -8,9 +9,10 @@ file(GLOB AMORIX_WEB_SOURCES CONFIGURE_DEPENDS platform/web/*.cpp)
 add_executable(amorix_web ${AMORIX_WEB_SOURCES})
 target_link_libraries(amorix_web PRIVATE amorix_core amorix_regions)
 amorix_warnings(amorix_web)
-# The runtime stays when main() returns: the browser's event loop is the message loop.
+# The runtime stays when main() returns: the browser's event loop is the message loop. The
+# script evaluates no strings, as the page's Content-Security-Policy forbids.
 target_link_options(amorix_web PRIVATE -sEXIT_RUNTIME=0 -sALLOW_MEMORY_GROWTH=1
-                    -sENVIRONMENT=web --js-library=${AMORIX_WEB_LIBRARY})
+                    -sENVIRONMENT=web -sDYNAMIC_EXECUTION=0 --js-library=${AMORIX_WEB_LIBRARY})
 set_target_properties(amorix_web PROPERTIES OUTPUT_NAME amorix SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${AMORIX_WEB_DIR}
                       LINK_DEPENDS ${AMORIX_WEB_LIBRARY})
@@ -23,15 +25,30 @@ set(AMORIX_FONT_FILES
     /usr/share/fonts/truetype/liberation/LiberationSerif-Bold.ttf
     /usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf)
 file(GLOB AMORIX_PICTURES ${CMAKE_SOURCE_DIR}/resources/*.jpg ${CMAKE_SOURCE_DIR}/resources/*.ico)
-set(AMORIX_WEB_FILES ${AMORIX_WEB_DIR}/index.html)
+set(AMORIX_PAGE_FILES index.html amorix.css fonts.css amorix.webmanifest)
+list(TRANSFORM AMORIX_PAGE_FILES PREPEND ${CMAKE_SOURCE_DIR}/platform/web/)
 add_custom_command(OUTPUT ${AMORIX_WEB_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E make_directory ${AMORIX_WEB_DIR}/fonts
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/platform/web/index.html ${AMORIX_PICTURES}
-          ${AMORIX_WEB_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E copy ${AMORIX_PAGE_FILES} ${AMORIX_PICTURES} ${AMORIX_WEB_DIR}/
   COMMAND ${CMAKE_COMMAND} -E copy ${AMORIX_FONT_FILES} ${AMORIX_WEB_DIR}/fonts/
   COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-liberation/copyright
           ${AMORIX_WEB_DIR}/fonts/LICENSE-Liberation.txt
   COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-urw-base35/copyright
           ${AMORIX_WEB_DIR}/fonts/LICENSE-URW-base35.txt
-  DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/index.html ${AMORIX_PICTURES} ${AMORIX_FONT_FILES})
-add_custom_target(amorix_web_files ALL DEPENDS ${AMORIX_WEB_DIR}/index.html)
+  DEPENDS ${AMORIX_PAGE_FILES} ${AMORIX_PICTURES} ${AMORIX_FONT_FILES})
+# The icons the manifest names, drawn at their sizes.
+set(AMORIX_WEB_ICONS ${AMORIX_WEB_DIR}/icon-192.png ${AMORIX_WEB_DIR}/icon-512.png)
+add_custom_command(OUTPUT ${AMORIX_WEB_ICONS}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${AMORIX_WEB_DIR}
+  COMMAND ${CMAKE_SOURCE_DIR}/resources/draw_icon.sh 192 ${AMORIX_WEB_DIR}/icon-192.png
+  COMMAND ${CMAKE_SOURCE_DIR}/resources/draw_icon.sh 512 ${AMORIX_WEB_DIR}/icon-512.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/draw_icon.sh)
+add_custom_target(amorix_web_files ALL DEPENDS ${AMORIX_WEB_DIR}/index.html ${AMORIX_WEB_ICONS})
+
+# Last, over everything above: the service worker that keeps this build for use offline.
+add_custom_target(amorix_web_offline ALL
+  COMMAND ${CMAKE_COMMAND} -DDIR=${AMORIX_WEB_DIR}
+          -DTEMPLATE=${CMAKE_SOURCE_DIR}/platform/web/sw.js.in
+          -P ${CMAKE_SOURCE_DIR}/cmake/web_service_worker.cmake
+  VERBATIM)
+add_dependencies(amorix_web_offline amorix_web amorix_web_files)

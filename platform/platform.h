@@ -48,8 +48,15 @@ struct PixelRect {
   friend constexpr bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+struct PixelSize {
+  int width = 0, height = 0;
+  friend constexpr bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// A screen of 96 pixels per inch has 15 twips in a pixel; the pictures are drawn for it.
+constexpr float kTwipsPerPixelAt96 = 15;
 struct TwipsPerPixel {
-  float x = 15, y = 15;
+  float x = kTwipsPerPixelAt96, y = kTwipsPerPixelAt96;
 };
 
 enum class MouseButton { kLeft, kRight, kMiddle };
@@ -136,7 +143,10 @@ class Canvas {
   virtual PixelRect Dirty() const = 0;
   virtual void FillRect(const PixelRect& r, Color c) = 0;
   virtual void FrameRect(const PixelRect& r, Color c, int width) = 0;
-  virtual void DrawPicture(ResourceId picture, int x, int y) = 0;  // unscaled
+  // A picture's own size in pixels; zero when there is none.
+  virtual PixelSize PictureSize(ResourceId picture) = 0;
+  // The picture stretched smoothly over `dest`; at its own size it is copied pixel for pixel.
+  virtual void DrawPicture(ResourceId picture, const PixelRect& dest) = 0;
   virtual void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,
                          Color color, Align align) = 0;  // word-wrapped, transparent
 

@@ -18,9 +18,12 @@ packages=(
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
   debhelper dpkg-dev lintian appstream desktop-file-utils diffoscope-minimal locales
-  emscripten chromium chromium-driver python3-selenium
+  emscripten chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
+  python3-websocket
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
+# npm, for axe-core below; some Node.js builds carry their own.
+[ "${1:-}" = native ] || command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -38,4 +41,11 @@ fi
 if [ "${1:-}" != native ] && ! locale -a | grep -x de_DE.utf8 >/dev/null; then
   echo "de_DE.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
+fi
+
+# axe-core, which the browser suite runs over the page, from the npm registry into the build tree.
+axe_dir="$(cd "$(dirname "$0")/.." && pwd)/build/npm"
+if [ "${1:-}" != native ] && [ ! -f "$axe_dir/node_modules/axe-core/axe.min.js" ]; then
+  echo "Installing axe-core into build/npm"
+  npm install --prefix "$axe_dir" --no-save --no-audit --no-fund --loglevel=error axe-core@4.14.1
 fi

@@ -12,7 +12,7 @@ AMORIX_BACKEND=gtk tests/e2e/run.sh
 # The native program's faces when a font is installed while it runs, and its screen reader's tour.
 tests/gtk/faces_stay.sh
 tests/gtk/screen_reader.sh
-# The web build in headless Chromium, through the same checks.
+# The web build in every browser engine (Chromium, WebKit, Firefox), through the same checks.
 tests/e2e/browser.py
 # `make run` on a desktop with a window manager: the windows in the manager's hands.
 tests/e2e/desktop.sh

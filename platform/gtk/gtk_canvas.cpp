@@ -189,13 +189,30 @@ void GtkCanvas::FrameRect(const PixelRect& r, Color c, int width) {
   for (int i = 0; i < frame.count; ++i) FillRect(frame.bands[i], c);
 }
 
-void GtkCanvas::DrawPicture(ResourceId picture, int x, int y) {
+PixelSize GtkCanvas::PictureSize(ResourceId picture) {
   cairo_surface_t* surface = pictures_.Surface(picture);
-  if (!surface) return;
-  cairo_set_source_surface(cr_, surface, x, y);
-  cairo_rectangle(cr_, x, y, cairo_image_surface_get_width(surface),
-                  cairo_image_surface_get_height(surface));
-  cairo_fill(cr_);
+  if (!surface) return {};
+  return {cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)};
+}
+
+void GtkCanvas::DrawPicture(ResourceId picture, const PixelRect& dest) {
+  cairo_surface_t* surface = pictures_.Surface(picture);
+  const PixelSize size = PictureSize(picture);
+  if (!surface || dest.Width() <= 0 || dest.Height() <= 0) return;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, dest.left, dest.top, dest.Width(), dest.Height());
+  cairo_clip(cr_);
+  cairo_translate(cr_, dest.left, dest.top);
+  if (size.width != dest.Width() || size.height != dest.Height()) {
+    cairo_scale(cr_, static_cast<double>(dest.Width()) / size.width,
+                static_cast<double>(dest.Height()) / size.height);
+  }
+  cairo_set_source_surface(cr_, surface, 0, 0);
+  // Its edge pixels reach to the rectangle's edge rather than fading into what lies beyond.
+  cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
 }
 
 void GtkCanvas::PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,

@@ -72,7 +72,9 @@ class GtkCanvas final : public Canvas {
   PixelRect Dirty() const override { return dirty_; }
   void FillRect(const PixelRect& r, Color c) override;
   void FrameRect(const PixelRect& r, Color c, int width) override;
-  void DrawPicture(ResourceId picture, int x, int y) override;
+  PixelSize PictureSize(ResourceId picture) override;
+  // Scaled with cairo's good filter; at its own size copied pixel for pixel.
+  void DrawPicture(ResourceId picture, const PixelRect& dest) override;
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override;
 

@@ -305,7 +305,7 @@ headless::Drawing HeadlessPlatform::Paint(WindowHandle w) {
 
 headless::Drawing HeadlessPlatform::Paint(WindowHandle w, const PixelRect& dirty) {
   if (!Deliverable(w)) return {.painted = false, .dirty = dirty, .ops = {}};
-  headless::RecordingCanvas canvas(dirty);
+  headless::RecordingCanvas canvas(dirty, picture_sizes_);
   w->events->OnPaint(canvas);
   return std::move(canvas).Take();
 }

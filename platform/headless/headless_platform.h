@@ -142,6 +142,8 @@ class HeadlessPlatform final : public Platform {
   // The screen and injected faults.
   void SetScreenSize(int width, int height) { screen_width_ = width, screen_height_ = height; }
   void SetTwipsPerPixel(TwipsPerPixel ratio) { ratio_ = ratio; }
+  // The pictures have no pixels here: a paint reports the size given here, or none.
+  void SetPictureSize(ResourceId picture, PixelSize size) { picture_sizes_[picture] = size; }
   void FailRegionCalls(bool fail) { fail_region_calls_ = fail; }  // GDI calls: null handles, 0
   void FailSetWindowRgn(bool fail) { fail_set_window_rgn_ = fail; }
   void FailShellBinding(bool fail) { fail_shell_binding_ = fail; }       // ShellExecuteA throws
@@ -242,6 +244,7 @@ class HeadlessPlatform final : public Platform {
 
   int screen_width_ = 1024, screen_height_ = 768;
   TwipsPerPixel ratio_;
+  std::map<ResourceId, PixelSize> picture_sizes_;
   bool fail_region_calls_ = false, fail_set_window_rgn_ = false, fail_shell_binding_ = false;
   std::intptr_t shell_result_ = 42;
   int drag_dx_ = 0, drag_dy_ = 0;

@@ -36,10 +36,15 @@ void RecordingCanvas::FrameRect(const PixelRect& r, Color c, int width) {
   drawing_.ops.push_back(std::move(op));
 }
 
-void RecordingCanvas::DrawPicture(ResourceId picture, int x, int y) {
+PixelSize RecordingCanvas::PictureSize(ResourceId picture) {
+  const auto found = picture_sizes_.find(picture);
+  return found == picture_sizes_.end() ? PixelSize{} : found->second;
+}
+
+void RecordingCanvas::DrawPicture(ResourceId picture, const PixelRect& dest) {
   DrawOp op;
   op.kind = DrawOp::Kind::kPicture;
-  op.rect = {x, y, x, y};
+  op.rect = dest;
   op.picture = picture;
   drawing_.ops.push_back(std::move(op));
 }

@@ -3,6 +3,7 @@
 // window shows: its picture, the fills and frames of its controls, and each text with its font,
 // colour and alignment. The records own their strings, so a Drawing outlives the paint.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,7 @@ struct DrawOp {
   enum class Kind { kFill, kFrame, kPicture, kText };
 
   Kind kind = Kind::kFill;
-  PixelRect rect;  // a picture's top-left corner is rect.left, rect.top; it has no size here
+  PixelRect rect;  // for a picture, where it is drawn
   Color color = 0;
   int width = 0;  // of a frame's line
   ResourceId picture = 0;
@@ -51,18 +52,23 @@ struct Drawing {
 
 class RecordingCanvas final : public Canvas {
  public:
-  explicit RecordingCanvas(const PixelRect& dirty) { drawing_.dirty = dirty; }
+  RecordingCanvas(const PixelRect& dirty, const std::map<ResourceId, PixelSize>& picture_sizes)
+      : picture_sizes_(picture_sizes) {
+    drawing_.dirty = dirty;
+  }
 
   PixelRect Dirty() const override { return drawing_.dirty; }
   void FillRect(const PixelRect& r, Color c) override;
   void FrameRect(const PixelRect& r, Color c, int width) override;
-  void DrawPicture(ResourceId picture, int x, int y) override;
+  PixelSize PictureSize(ResourceId picture) override;
+  void DrawPicture(ResourceId picture, const PixelRect& dest) override;
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override;
 
   Drawing Take() &&;
 
  private:
+  const std::map<ResourceId, PixelSize>& picture_sizes_;
   Drawing drawing_;
 };
 

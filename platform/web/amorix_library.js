@@ -26,12 +26,25 @@ mergeInto(LibraryManager.library, {
     font: function(face, px, bold, italic) {
       return (italic ? 'italic ' : '') + (bold ? 'bold ' : '') + px + 'px "' + face + '"';
     },
+    // The desktop fills the viewport, scaled down on a narrow one; on every change of the
+    // viewport (a rotation, a resized browser) each window stays whole in view, and those the
+    // user has not moved are centred again.
     fit: function() {
       var d = AMX.desktop();
       AMX.scale = Math.min(1, window.innerWidth / AMX.minWidth);
       d.style.transform = AMX.scale < 1 ? 'scale(' + AMX.scale + ')' : '';
       d.style.width = (window.innerWidth / AMX.scale) + 'px';
       d.style.height = (window.innerHeight / AMX.scale) + 'px';
+      for (var n in AMX.windows) AMX.place(AMX.windows[n]);
+    },
+    place: function(w) {
+      var d = AMX.desktop(), el = w.el;
+      var room = [parseFloat(d.style.width) - parseFloat(el.style.width),
+                  parseFloat(d.style.height) - parseFloat(el.style.height)];
+      var at = w.moved ? [parseFloat(el.style.left), parseFloat(el.style.top)]
+                       : [Math.round(room[0] / 2), Math.round(room[1] / 2)];
+      el.style.left = Math.max(0, Math.min(at[0], Math.floor(room[0]))) + 'px';
+      el.style.top = Math.max(0, Math.min(at[1], Math.floor(room[1]))) + 'px';
     },
     // Client pixels of a browser event on window w.
     at: function(w, e) {
@@ -83,6 +96,7 @@ mergeInto(LibraryManager.library, {
       el.addEventListener('pointermove', function(e) {
         var m = AMX.moving;
         if (m && m.window === n) {
+          w.moved = true;
           w.el.style.left = (m.left + (e.clientX - m.x) / AMX.scale) + 'px';
           w.el.style.top = (m.top + (e.clientY - m.y) / AMX.scale) + 'px';
           return;
@@ -169,6 +183,17 @@ mergeInto(LibraryManager.library, {
     var fonts = AMX.faces.map(function(f) { return document.fonts.load(f); });
     AMX.fit();
     window.addEventListener('resize', AMX.fit);
+    window.addEventListener('orientationchange', AMX.fit);
+    if (window.visualViewport) window.visualViewport.addEventListener('resize', AMX.fit);
+    document.getElementById('amx-restart').addEventListener('click', function() {
+      location.reload();
+    });
+    // Every file of the build kept for use offline (sw.js); where that cannot be, it runs online.
+    if ('serviceWorker' in navigator) {
+      navigator.serviceWorker.register('sw.js').catch(function(e) {
+        console.warn('Amorix will not work offline:', e);
+      });
+    }
     window.amorixStats = AMX.stats;
     Promise.all(AMX.loading.concat(fonts)).then(function() { _amorix_start(); }, function(e) {
       console.error('Amorix could not load its pictures or fonts', e);
@@ -183,9 +208,6 @@ mergeInto(LibraryManager.library, {
     el.style.width = width + 'px';
     el.style.height = height + 'px';
     el.style.display = 'none';
-    var d = AMX.desktop();
-    el.style.left = Math.round((parseFloat(d.style.width) - width) / 2) + 'px';
-    el.style.top = Math.max(0, Math.round((parseFloat(d.style.height) - height) / 2)) + 'px';
     var canvas = document.createElement('canvas');
     var ratio = window.devicePixelRatio || 1;
     canvas.width = Math.round(width * ratio);
@@ -204,8 +226,9 @@ mergeInto(LibraryManager.library, {
     el.setAttribute('role', 'dialog');
     el.setAttribute('aria-label', w.caption);
     AMX.windows[n] = w;
+    AMX.place(w);
     AMX.listen(n, w);
-    d.append(el);
+    AMX.desktop().append(el);
     AMX.paintSoon(n, w, 0, 0, width, height);
   },
 
@@ -456,10 +479,25 @@ mergeInto(LibraryManager.library, {
     w.ctx.fillRect(l, t, r - l, b - t);
   },
 
+  amx_picture_width__deps: ['$AMX'],
+  amx_picture_width: function(id) {
+    var img = AMX.pictures[id];
+    return img && img.complete ? img.naturalWidth : 0;
+  },
+
+  amx_picture_height__deps: ['$AMX'],
+  amx_picture_height: function(id) {
+    var img = AMX.pictures[id];
+    return img && img.complete ? img.naturalHeight : 0;
+  },
+
+  // Stretched over the rectangle, smoothly, when the canvas's pixels are finer than the page's.
   amx_picture__deps: ['$AMX'],
-  amx_picture: function(n, id, x, y) {
+  amx_picture: function(n, id, l, t, r, b) {
     var w = AMX.windows[n], img = AMX.pictures[id];
-    if (w && img && img.complete && img.naturalWidth) w.ctx.drawImage(img, x, y);
+    if (!w || !img || !img.complete || !img.naturalWidth) return;
+    w.ctx.imageSmoothingQuality = 'high';
+    w.ctx.drawImage(img, l, t, r - l, b - t);
   },
 
   // Word-wrapped as the system's DrawText wraps: at spaces, a word too long for a line kept whole

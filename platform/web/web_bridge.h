@@ -37,13 +37,15 @@ void amx_timer_start(int window, int timer, unsigned interval_ms);
 void amx_timer_stop(int window, int timer);
 int amx_begin_move(int window);  // 0 when no button is down on the window
 void amx_open(const char* address);
+int amx_picture_width(int picture);  // its own size; 0 when it did not load
+int amx_picture_height(int picture);
 void amx_end(int status);
 void amx_fatal(const char16_t* message);
 
 // A paint: the dirty rectangle clipped on the window's canvas, then the drawing calls.
 void amx_paint_begin(int window, int left, int top, int right, int bottom);
 void amx_fill(int window, int left, int top, int right, int bottom, std::uint32_t rgb);
-void amx_picture(int window, int picture, int x, int y);
+void amx_picture(int window, int picture, int left, int top, int right, int bottom);
 void amx_text(int window, int left, int top, int right, int bottom, const char16_t* text,
               const char16_t* face, int pixels, int bold, int italic, int underline,
               std::uint32_t rgb, int center);

@@ -20,6 +20,9 @@ constexpr std::uintptr_t kHtCaption = 2;
 constexpr std::intptr_t kShellOk = 42;  // above 32: the request was taken
 constexpr int kCssPixelsPerInch = 96;   // a CSS pixel is 1/96 inch, whatever the screen
 constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
+// A box the layouts leave unnamed shows nothing of its own (the help window's takes a typed
+// code unseen), yet it can hold the focus, and a page names whatever does.
+constexpr std::u16string_view kUnnamedBox = u"Code";
 
 WindowHandle HandleOf(int number) {
   return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(number));
@@ -61,8 +64,13 @@ class WebCanvas final : public Canvas {
     const common::FrameBands frame = common::FrameRectBands(r, width);
     for (int i = 0; i < frame.count; ++i) FillRect(frame.bands[i], c);
   }
-  void DrawPicture(ResourceId picture, int x, int y) override {
-    amx_picture(window_, picture, x, y);
+  PixelSize PictureSize(ResourceId picture) override {
+    return {amx_picture_width(picture), amx_picture_height(picture)};
+  }
+  void DrawPicture(ResourceId picture, const PixelRect& dest) override {
+    if (dest.Width() > 0 && dest.Height() > 0) {
+      amx_picture(window_, picture, dest.left, dest.top, dest.right, dest.bottom);
+    }
   }
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override {
@@ -157,11 +165,13 @@ EditHandle WebPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) 
   if (!Events(Number(parent))) throw RuntimeError("The system cannot create the text box");
   const int number = next_edit_++;
   const PixelRect& r = params.rect;
+  const std::u16string_view name =
+      params.accessible_name.empty() ? kUnnamedBox : params.accessible_name;
   amx_edit_create(Number(parent), number, r.left, r.top, r.right, r.bottom,
                   Face(params.font).c_str(), Pixels(params.font), params.font.bold,
                   params.font.italic, Css(params.text_color), Css(SystemColor(5)),
                   params.align == Align::kCenter, params.max_length, params.visible,
-                  Text(params.accessible_name).c_str());
+                  Text(name).c_str());
   return reinterpret_cast<EditHandle>(static_cast<std::uintptr_t>(number));
 }
 

@@ -69,13 +69,19 @@ void Win32Canvas::FrameRect(const PixelRect& r, Color c, int width) {
   for (int i = 0; i < frame.count; ++i) FillRect(frame.bands[i], c);
 }
 
-void Win32Canvas::DrawPicture(ResourceId picture, int x, int y) {
+PixelSize Win32Canvas::PictureSize(ResourceId picture) {
   const PictureCache::Picture found = pictures_.Get(picture);
+  return {found.size.cx, found.size.cy};
+}
+
+void Win32Canvas::DrawPicture(ResourceId picture, const PixelRect& dest) {
+  if (dest.Width() <= 0 || dest.Height() <= 0) return;
+  const PictureCache::Picture found = pictures_.Get(picture, {dest.Width(), dest.Height()});
   if (!found.bitmap) return;
   UniqueMemoryDc source(::CreateCompatibleDC(dc_));
   if (!source) return;
   SelectGuard select(source.get(), found.bitmap);
-  ::BitBlt(dc_, x, y, found.size.cx, found.size.cy, source.get(), 0, 0, SRCCOPY);
+  ::BitBlt(dc_, dest.left, dest.top, found.size.cx, found.size.cy, source.get(), 0, 0, SRCCOPY);
 }
 
 void Win32Canvas::PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font,

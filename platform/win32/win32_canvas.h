@@ -66,7 +66,9 @@ class Win32Canvas final : public Canvas {
   // A border `width` pixels wide centred on the rectangle's edge, as a GDI pen of that width
   // draws it: a 1-pixel frame lies just inside, wider ones reach outside too.
   void FrameRect(const PixelRect& r, Color c, int width) override;
-  void DrawPicture(ResourceId picture, int x, int y) override;
+  PixelSize PictureSize(ResourceId picture) override;
+  // At its own size copied as it is; at any other, from the picture scaled once (PictureCache).
+  void DrawPicture(ResourceId picture, const PixelRect& dest) override;
   // Text whose rectangle misses the dirty area is not laid out at all.
   void PaintText(const PixelRect& r, std::u16string_view text, const FontSpec& font, Color color,
                  Align align) override;

@@ -17,17 +17,73 @@
 
 namespace amorix::win32 {
 
-PictureCache::~PictureCache() {
-  for (const auto& [id, entry] : pictures_) stats::PictureBytes(-Bytes(entry.bitmap.get()));
+namespace {
+
+// A top-down 24-bit DIB section; its pixels, blue first, each row padded to four bytes.
+HBITMAP MakeDib(SIZE size, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-PictureCache::Picture PictureCache::Get(ResourceId id) {
+// Halftone averages the source pixels each target pixel covers, and blends between them when
+// it enlarges; it needs the brush origin set after the mode is chosen.
+UniqueBitmap Stretch(HBITMAP from, SIZE from_size, SIZE to_size) {
+  void* bits = nullptr;
+  UniqueBitmap to(MakeDib(to_size, &bits));
+  UniqueMemoryDc source(::CreateCompatibleDC(nullptr));
+  UniqueMemoryDc target(::CreateCompatibleDC(nullptr));
+  if (!to || !source || !target) return {};
+  SelectGuard select_from(source.get(), from);
+  SelectGuard select_to(target.get(), to.get());
+  ::SetStretchBltMode(target.get(), HALFTONE);
+  ::SetBrushOrgEx(target.get(), 0, 0, nullptr);
+  if (!::StretchBlt(target.get(), 0, 0, to_size.cx, to_size.cy, source.get(), 0, 0, from_size.cx,
+                    from_size.cy, SRCCOPY)) {
+    return {};
+  }
+  return to;
+}
+
+}  // namespace
+
+PictureCache::~PictureCache() {
+  for (const auto& [id, entry] : pictures_) {
+    stats::PictureBytes(-Bytes(entry.bitmap.get()) - Bytes(entry.scaled.get()));
+  }
+}
+
+PictureCache::Entry& PictureCache::Find(ResourceId id) {
   auto found = pictures_.find(id);
   if (found == pictures_.end()) {
     found = pictures_.emplace(id, Load(id)).first;
     stats::PictureBytes(Bytes(found->second.bitmap.get()));
   }
-  return {found->second.bitmap.get(), found->second.size};
+  return found->second;
+}
+
+PictureCache::Picture PictureCache::Get(ResourceId id) {
+  const Entry& entry = Find(id);
+  return {entry.bitmap.get(), entry.size};
+}
+
+PictureCache::Picture PictureCache::Get(ResourceId id, SIZE size) {
+  Entry& entry = Find(id);
+  if (!entry.bitmap || (size.cx == entry.size.cx && size.cy == entry.size.cy)) {
+    return {entry.bitmap.get(), entry.size};
+  }
+  if (!entry.scaled || size.cx != entry.scaled_size.cx || size.cy != entry.scaled_size.cy) {
+    stats::PictureBytes(-Bytes(entry.scaled.get()));
+    entry.scaled = Stretch(entry.bitmap.get(), entry.size, size);
+    entry.scaled_size = entry.scaled ? size : SIZE{};
+    stats::PictureBytes(Bytes(entry.scaled.get()));
+  }
+  return {entry.scaled.get(), entry.scaled_size};
 }
 
 PictureCache::Entry PictureCache::Load(ResourceId id) {
@@ -44,17 +100,9 @@ PictureCache::Entry PictureCache::Load(ResourceId id) {
                             &height, &channels, 3),
       &std::free);
   if (!rgb) return {};
-  // A top-down 24-bit DIB section holds the pixels, blue first, each row padded to four bytes.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   Entry entry;
-  entry.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  entry.bitmap.reset(MakeDib({width, height}, &bits));
   if (!entry.bitmap || !bits) return {};
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
   for (int y = 0; y < height; ++y) {

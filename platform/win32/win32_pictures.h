@@ -6,6 +6,11 @@
 // codecs library, with the libraries it brings in, cost some 1.9 MiB of working set, and wine's
 // never agrees to be unloaded (DllCanUnloadNow answers S_FALSE). A picture that is missing or
 // cannot be decoded is remembered as absent and draws nothing.
+//
+// On a screen of other than 96 pixels per inch a picture is drawn larger or smaller. It is scaled
+// once, by GDI's halftone stretch into a bitmap of the size asked for, and that bitmap is kept
+// beside the picture's own: each band of a paint copies from it, so no band is stretched on its
+// own and no seam shows where two meet.
 
 #include <windows.h>
 
@@ -29,12 +34,18 @@ class PictureCache {
   };
   // The decoded picture, or an empty one (null bitmap) when there is none.
   Picture Get(ResourceId id);
+  // The picture at `size`, the decoded one itself when that is its own size; an empty one when
+  // there is no picture or GDI cannot make the bitmap.
+  Picture Get(ResourceId id, SIZE size);
 
  private:
   struct Entry {
     UniqueBitmap bitmap;
     SIZE size{};
+    UniqueBitmap scaled;  // the last size asked for other than its own
+    SIZE scaled_size{};
   };
+  Entry& Find(ResourceId id);
   Entry Load(ResourceId id);
 
   HMODULE module_;

@@ -1,8 +1,8 @@
 # Shared by run.sh (the end-to-end checks) and demo.sh (the picture tour): the real program
 # started on the current X display, its windows found by caption, the mouse and the keyboard
 # driven with xdotool, and the screen read back with ImageMagick. Positions inside a window are
-# given in twips, as the windows are laid out (15 twips make one pixel), or in pixels from the
-# window's top-left corner. Every wait is bounded; only what was started here is stopped, by its
+# given in twips, as the windows are laid out (15 twips make one pixel at the screen's usual 96
+# pixels per inch, SCREEN_DPI), or in pixels from the window's top-left corner. Every wait is bounded; only what was started here is stopped, by its
 # PID. No window manager runs, so the program places and moves its windows itself.
 #
 # AMORIX_BACKEND picks the program: "wine" (the default), the Windows executable under wine in a
@@ -22,7 +22,7 @@ E2E_PREFIX=$(realpath -m "${AMORIX_E2E_PREFIX:-$E2E_ROOT/build/e2e/wineprefix}")
 # The desktop is painted this colour, which no window's picture uses, so that whatever an outline
 # cuts away shows as it in a screenshot.
 DESKTOP_RGB=0,160,96
-TWIPS_PER_PIXEL=15
+SCREEN_DPI=96
 
 # Runs the calling script again on a virtual display of its own, unless it already runs on one.
 e2e_own_display() {
@@ -76,6 +76,7 @@ links_opened() {
 
 e2e_teardown() {
   amx_kill
+  [ "$SCREEN_DPI" = 96 ] || amx_set_dpi 96
   # Every wine process of our own prefix (services, explorer) goes with its server.
   if [ "$AMORIX_BACKEND" = wine ] && [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "${WINESERVER_PID:-}" ]; then
@@ -114,6 +115,39 @@ amx_start() {
 # this follows that window (for either program, to keep their steps alike).
 paint_desktop() {
   timeout 10 display -window root "$E2E_WORK/desktop.png" >/dev/null 2>&1 || true
+}
+
+# The screen's pixels per inch for the programs started from now on: wine's LogPixels in the
+# prefix, or the Xft/DPI setting of an XSETTINGS manager of our own, which GTK reads as a
+# desktop's settings daemon gives it (stopped again at 96, the default).
+amx_set_dpi() {
+  SCREEN_DPI=$1
+  if [ "$AMORIX_BACKEND" = wine ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+      >/dev/null 2>&1 </dev/null
+  elif [ "$1" = 96 ]; then
+    [ -z "${XSETTINGS_PID:-}" ] || stop_pid "$XSETTINGS_PID"
+    XSETTINGS_PID=
+  else
+    echo "Xft/DPI $(($1 * 1024))" >"$E2E_WORK/xsettings"
+    if [ -n "${XSETTINGS_PID:-}" ]; then
+      kill -HUP "$XSETTINGS_PID"
+    else
+      xsettingsd -c "$E2E_WORK/xsettings" >/dev/null 2>&1 &
+      XSETTINGS_PID=$!
+    fi
+    sleep 0.3
+  fi
+}
+
+# Twips to whole pixels at SCREEN_DPI, a half going to the even neighbour, as the program rounds.
+to_pixels() {
+  local n=$(($1 * SCREEN_DPI)) q r
+  q=$((n / 1440)) r=$((n % 1440))
+  if [ $((2 * r)) -gt 1440 ] || { [ $((2 * r)) -eq 1440 ] && [ $((q % 2)) -eq 1 ]; }; then
+    q=$((q + 1))
+  fi
+  echo "$q"
 }
 
 amx_kill() {
@@ -195,10 +229,10 @@ centred_at() {
 
 # --- mouse and keyboard -----------------------------------------------------------------------
 
-# Pixel box of a layout box in twips: sets BX BY BW BH.
+# Pixel box of a layout box in twips, at SCREEN_DPI: sets BX BY BW BH.
 twips_box() {
-  BX=$(($1 / TWIPS_PER_PIXEL)) BY=$(($2 / TWIPS_PER_PIXEL))
-  BW=$(($3 / TWIPS_PER_PIXEL)) BH=$(($4 / TWIPS_PER_PIXEL))
+  BX=$(($1 * SCREEN_DPI / 1440)) BY=$(($2 * SCREEN_DPI / 1440))
+  BW=$(($3 * SCREEN_DPI / 1440)) BH=$(($4 * SCREEN_DPI / 1440))
 }
 
 # Moves the pointer to pixel X Y of window ID.
@@ -309,9 +343,10 @@ pixels_differ() {
 
 # The whole number (55 to 115) that the main window's result label shows in picture FILE, read by
 # matching it against the label's font (Monotype Corsiva, which the prefix maps to Z003) at
-# 24 points; prints the number, or "none" for an empty label.
+# 24 points at SCREEN_DPI; prints the number, or "none" for an empty label.
 read_score() {
   local font
   font=$(fc-match -f '%{file}' 'Z003:italic')
-  python3 "$E2E_ROOT/tests/e2e/read_number.py" "$1" "$font" 32 55 115 | cut -d' ' -f1
+  python3 "$E2E_ROOT/tests/e2e/read_number.py" "$1" "$font" $((SCREEN_DPI / 3)) 55 115 |
+    cut -d' ' -f1
 }

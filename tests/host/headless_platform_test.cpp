@@ -25,7 +25,7 @@ class FakeEvents final : public WindowEvents {
  public:
   void OnPaint(Canvas& canvas) noexcept override {
     canvas.FillRect(canvas.Dirty(), Rgb(1, 2, 3));
-    canvas.DrawPicture(101, 0, 0);
+    canvas.DrawPicture(101, {0, 0, 60, 34});
     canvas.PaintText({10, 10, 90, 30}, u"Calculate", {u"MS Sans Serif", 13.5f, true}, 255,
                      Align::kCenter);
   }
@@ -369,6 +369,7 @@ TEST_F(HeadlessPlatformTest, PaintRecordsWhatIsDrawnAndInvalidationsAddUp) {
   ASSERT_EQ(drawing.ops.size(), 3u);
   EXPECT_EQ(drawing.ops[0].rect, (PixelRect{0, 0, 100, 50}));
   EXPECT_EQ(drawing.OfKind(DrawOp::Kind::kPicture).front()->picture, 101);
+  EXPECT_EQ(drawing.OfKind(DrawOp::Kind::kPicture).front()->rect, (PixelRect{0, 0, 60, 34}));
   const DrawOp* text = drawing.FindText(u"Calculate");
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->color, 255u);

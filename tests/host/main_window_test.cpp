@@ -63,6 +63,37 @@ TEST_F(MainWindowTest, PaintsPictureLabelsAndFrames) {
   EXPECT_LT(band, frame);
 }
 
+// The pictures are drawn for 96 pixels per inch; at any other ratio each is drawn scaled as its
+// window's outline and controls are, and rounded as they are.
+TEST(PictureScaleTest, EachPictureGrowsWithItsWindow) {
+  struct Row {
+    float ratio;
+    PixelRect splash, main;
+    int main_width, main_height;
+  };
+  for (const Row& row : {Row{15, {0, 0, 350, 280}, {0, 0, 600, 342}, 611, 358},
+                         Row{12, {0, 0, 438, 350}, {0, 0, 750, 428}, 764, 448},
+                         Row{10, {0, 0, 525, 420}, {0, 0, 900, 513}, 916, 537},
+                         Row{7.5f, {0, 0, 700, 560}, {0, 0, 1200, 684}, 1222, 716}}) {
+    SCOPED_TRACE(row.ratio);
+    HeadlessPlatform platform;
+    platform.SetTwipsPerPixel({row.ratio, row.ratio});
+    platform.SetPictureSize(IDP_FORM1, {600, 342});
+    platform.SetPictureSize(IDP_FORM5, {350, 280});
+    Program program(platform);
+    program.Start();
+    const WindowHandle splash = platform.Window(u"Amorix");
+    EXPECT_EQ(platform.Paint(splash).OfKind(headless::DrawOp::Kind::kPicture).at(0)->rect,
+              row.splash);
+    platform.FireTimer(splash, 1);
+    const WindowHandle main = platform.Window(u"Amorix-Nimbus");
+    EXPECT_EQ(platform.Paint(main).OfKind(headless::DrawOp::Kind::kPicture).at(0)->rect, row.main);
+    EXPECT_EQ(platform.RegionBox(main), row.main);  // the outline is the picture's
+    EXPECT_EQ(platform.Info(main).client_width, row.main_width);
+    EXPECT_EQ(platform.Info(main).client_height, row.main_height);
+  }
+}
+
 TEST_F(MainWindowTest, FocusStartsInTheFirstNameAndTabsBetweenTheNames) {
   Form1& main = StartToMain();
   EXPECT_EQ(platform.FocusedEdit(), main.Text1.Handle());

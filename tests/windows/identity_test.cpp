@@ -119,6 +119,25 @@ TEST_F(ExecutableTest, VersionBlockNamesTheProductInUsEnglishUnicode) {
   EXPECT_EQ(version.Translation(block), (std::vector<WORD>{0x0409, 1200}));
 }
 
+// System-DPI aware, so Windows at 125-200% lets the program draw at the system's ratio rather than
+// stretching it, and run as the user who started it. The tests carry the same resource script,
+// so this process shows that the system takes the manifest so.
+TEST_F(ExecutableTest, ManifestAsksForTheSystemsRatioAndTheInvokersRights) {
+  HMODULE module = ::LoadLibraryExW(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(resource, nullptr) << "the executable has a manifest";
+  const std::string manifest(
+      static_cast<const char*>(::LockResource(::LoadResource(module, resource))),
+      ::SizeofResource(module, resource));
+  ::FreeLibrary(module);
+  for (const char* declared :
+       {">true</dpiAware>", ">system</dpiAwareness>", "level=\"asInvoker\""}) {
+    EXPECT_NE(manifest.find(declared), std::string::npos) << declared;
+  }
+  EXPECT_TRUE(::IsProcessDPIAware());
+}
+
 struct IconDirEntry {
   int width, height, bits;
   WORD id;

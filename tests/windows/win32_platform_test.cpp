@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -628,6 +629,43 @@ TEST(Win32PicturesTest, EmbeddedPicturesDecodeToTheirSizeOnceAsTheSystemDecodesT
   if (decoded == 0) GTEST_SKIP() << "no pictures linked";
 }
 
+// Larger by the ratio of 144 pixels per inch to 96: made once, and smooth, so most of its
+// pixels are blends that the picture itself does not hold, while on the whole it keeps its
+// colours.
+TEST(Win32PicturesTest, APictureScaledIsMadeOnceAndBlended) {
+  win32::PictureCache pictures(Module());
+  const win32::PictureCache::Picture own = pictures.Get(IDP_FORM1);
+  if (!own.bitmap) GTEST_SKIP() << "no pictures linked";
+  EXPECT_EQ(pictures.Get(IDP_FORM1, own.size).bitmap, own.bitmap) << "at its own size, itself";
+  const SIZE larger{own.size.cx * 3 / 2, own.size.cy * 3 / 2};
+  const win32::PictureCache::Picture scaled = pictures.Get(IDP_FORM1, larger);
+  ASSERT_NE(scaled.bitmap, nullptr);
+  EXPECT_EQ(pictures.Get(IDP_FORM1, larger).bitmap, scaled.bitmap) << "scaled once";
+  const auto colours = [](const win32::PictureCache::Picture& picture) {
+    DIBSECTION section{};
+    ::GetObjectW(picture.bitmap, sizeof(section), &section);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < picture.size.cy; ++y) {
+      const auto* row =
+          static_cast<const BYTE*>(section.dsBm.bmBits) + y * section.dsBm.bmWidthBytes;
+      for (int x = 0; x < picture.size.cx; ++x)
+        pixels.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+    }
+    return pixels;
+  };
+  const std::vector<COLORREF> from = colours(own), to = colours(scaled);
+  ASSERT_EQ(to.size(), static_cast<std::size_t>(larger.cx) * larger.cy);
+  const std::set<COLORREF> held(from.begin(), from.end());
+  const auto blends = std::ranges::count_if(to, [&](COLORREF c) { return !held.contains(c); });
+  EXPECT_GT(blends, static_cast<long>(to.size() / 10)) << "not only the picture's own colours";
+  const auto mean = [](const std::vector<COLORREF>& pixels, int shift) {
+    double sum = 0;
+    for (COLORREF c : pixels) sum += (c >> shift) & 0xFF;
+    return sum / pixels.size();
+  };
+  for (int shift : {0, 8, 16}) EXPECT_NEAR(mean(to, shift), mean(from, shift), 2.0) << shift;
+}
+
 TEST(Win32PrepareAheadTest, IdleStepsDecodeAndMakeFontsWithoutTheSystemsCodecs) {
   if (!HasResource(IDP_FORM1, MAKEINTRESOURCEW(10))) GTEST_SKIP() << "no pictures linked";
   Win32Platform platform(Module());
@@ -716,7 +754,7 @@ TEST_F(CanvasTest, FillResolvesPlainAndSystemColours) {
   EXPECT_EQ(win32::ToColorRef(Rgb(0, 192, 0)), RGB(0, 192, 0));
   EXPECT_EQ(canvas_.Dirty(), (PixelRect{0, 0, 64, 48}));
   const RECT before = Ink();
-  canvas_.DrawPicture(999, 0, 0);
+  canvas_.DrawPicture(999, {0, 0, 64, 48});
   const RECT after = Ink();
   EXPECT_TRUE(::EqualRect(&before, &after)) << "a missing picture draws nothing";
 }
