@@ -130,6 +130,13 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
   g_signal_connect(window_, "focus-in-event", G_CALLBACK(OnFocusIn), this);
 
+  GdkScreen* composited = gtk_widget_get_screen(window_);
+  if (!gdk_screen_is_composited(composited)) composited = nullptr;
+  if (GdkVisual* rgba = composited ? gdk_screen_get_rgba_visual(composited) : nullptr) {
+    gtk_widget_set_visual(window_, rgba);
+    gtk_widget_set_app_paintable(window_, TRUE);
+    see_through_ = true;
+  }
   gtk_widget_show(layout_);
   gtk_widget_realize(window_);
 }
@@ -141,6 +148,7 @@ FormWindow::~FormWindow() {
   g_signal_handlers_disconnect_by_data(layout_, this);
   g_signal_handlers_disconnect_by_data(window_, this);
   gtk_widget_destroy(window_);
+  if (outline_) cairo_region_destroy(outline_);
 }
 
 void FormWindow::Show(bool visible) {
@@ -255,6 +263,10 @@ void FormWindow::SetShape(const cairo_region_t* region) {
   auto* shape = const_cast<cairo_region_t*>(region);
   gtk_widget_shape_combine_region(window_, shape);
   gtk_widget_input_shape_combine_region(window_, shape);
+  if (!see_through_) return;
+  if (outline_) cairo_region_destroy(outline_);
+  outline_ = region ? cairo_region_copy(region) : nullptr;
+  gtk_widget_queue_draw(window_);
 }
 
 bool FormWindow::BeginMoveDrag() {
@@ -283,6 +295,17 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
   }
   stats::Lap("paint_start");
   const PixelRect dirty{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
+  if (self->see_through_) {
+    // All transparent, then painted within the outline, the text boxes too.
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    if (self->outline_) {
+      gdk_cairo_region(cr, self->outline_);
+      cairo_clip(cr);
+    }
+  }
   GtkCanvas canvas(cr, dirty, self->platform_.pictures(), self->platform_.fonts());
   canvas.FillRect(dirty, self->background_);
   self->events_.OnPaint(canvas);

@@ -3,6 +3,11 @@
 // mouse, its text boxes in creation (tab) order, its timers, its tooltips' areas, and the last
 // button press, which a drag starts from.
 //
+// Where a compositor draws the windows, a window has an alpha channel and is transparent outside
+// its outline, so that a compositor that ignores X shapes (XWayland under some Wayland
+// compositors) shows what lies behind it there rather than black. The X shape stays for the
+// window systems that follow it, and for the input: clicks outside the outline fall through.
+//
 // A behaviour may destroy its own window from inside any event, which deletes this object; every
 // handler therefore calls into the behaviour last and never touches the object after it.
 
@@ -85,6 +90,8 @@ class FormWindow {
   std::map<int, Tool> tools_;
   MousePointer pointer_ = MousePointer::kDefault;
   Press press_;
+  bool see_through_ = false;           // an alpha channel, transparent outside the outline
+  cairo_region_t* outline_ = nullptr;  // the shape, kept to paint by when see-through
   std::int64_t made_in_tick_;  // the timer tick the window was made in, until its first paint
 };
 

@@ -17,6 +17,14 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"AmorixForm";
 ATOM form_class = 0;
+WNDPROC edit_class_procedure = nullptr;  // the system's, shared by every edit
+
+bool IsHighHalf(wchar_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowHalf(wchar_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Posted after a window's first paint, to make the tooltips asked for until then.
 constexpr UINT kMakeTooltips = WM_APP + 1;
@@ -300,18 +308,55 @@ HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // Without a limit of its own an edit stops at 32,767 characters; 0 lifts that.
   ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(std::max(params.max_length, 0)), 0);
+  if (params.max_length > 0) {
+    const auto system = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProcedure)));
+    if (!edit_class_procedure) edit_class_procedure = system;
+  }
   return edit;
 }
 
-// An edit at its limit keeps what is typed or pasted up to the last unit that fits, which can be
+// A limited edit's own procedure sees the characters typed before the system's does.
+LRESULT CALLBACK FormWindow::EditProcedure(HWND edit, UINT msg, WPARAM wparam,
+                                           LPARAM lparam) noexcept {
+  if (msg == WM_CHAR) {
+    FormWindow* form = From(::GetParent(edit));
+    if (form && form->TakeHalfCharacter(edit, static_cast<wchar_t>(wparam))) return 0;
+  }
+  return ::CallWindowProcW(edit_class_procedure, edit, msg, wparam, lparam);
+}
+
+// A character beyond the Basic Multilingual Plane is typed as two WM_CHARs, its high half first.
+// The first is held until the second comes; the pair then goes in whole if both halves fit, or
+// not at all. A half without its other half is dropped. True when the unit was taken here.
+bool FormWindow::TakeHalfCharacter(HWND edit, wchar_t unit) {
+  const auto [held_in, held] = std::exchange(held_, {});
+  if (IsHighHalf(unit)) {
+    held_ = {edit, unit};
+    return true;
+  }
+  if (!IsLowHalf(unit)) return false;
+  if (held_in != edit || !held) return true;
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const auto limit = static_cast<std::size_t>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+  const auto kept = static_cast<std::size_t>(::GetWindowTextLengthW(edit)) - (end - start);
+  if (kept + 2 > limit) return true;
+  const wchar_t pair[] = {held, unit, L'\0'};
+  // Reports the change to the behaviour: the last use of `this`.
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
+  return true;
+}
+
+// An edit at its limit keeps what is pasted up to the last unit that fits, which can be
 // the first half of a character beyond the Basic Multilingual Plane. Half a character is no text:
 // it goes, so the box holds whole characters only and the name's length counts them.
 void FormWindow::DropHalfCharacters(HWND edit) {
   const int length = ::GetWindowTextLengthW(edit);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(::GetWindowTextW(edit, text.data(), length + 1)));
-  const auto high = [&](std::size_t i) { return text[i] >= 0xD800 && text[i] <= 0xDBFF; };
-  const auto low = [&](std::size_t i) { return text[i] >= 0xDC00 && text[i] <= 0xDFFF; };
+  const auto high = [&](std::size_t i) { return IsHighHalf(text[i]); };
+  const auto low = [&](std::size_t i) { return IsLowHalf(text[i]); };
   for (std::size_t i = text.size(); i-- > 0;) {
     const bool whole =
         (high(i) && i + 1 < text.size() && low(i + 1)) || (low(i) && i > 0 && high(i - 1));

@@ -69,6 +69,8 @@ class FormWindow {
   bool SetCursorFor(HWND under_mouse, UINT hit_test);
   const Edit* FindEdit(HWND window) const;
   HWND EditToFocus() const;
+  static LRESULT CALLBACK EditProcedure(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
+  bool TakeHalfCharacter(HWND edit, wchar_t unit);
   void DropHalfCharacters(HWND edit);
   void NameEdits();
 
@@ -80,6 +82,7 @@ class FormWindow {
   std::vector<Edit> edits_;  // in creation order, which is the tab order
   HWND last_focus_ = nullptr;
   bool repairing_ = false;  // an edit's text is being mended: its own changes are not reported
+  std::pair<HWND, wchar_t> held_{};  // the first half of a character typed, until its second
   int next_control_id_ = 100;
   HWND tooltip_ = nullptr;  // owned by the form, so the system destroys it with the form
   std::set<int> tools_;

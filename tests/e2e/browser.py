@@ -154,6 +154,14 @@ class Page:
                    {"type": "keyUp", "value": "a"}, {"type": "keyUp", "value": Keys.CONTROL}])
         self.type(Keys.BACKSPACE, text)
 
+    def type_keys(self, text):
+        """Types TEXT a key at a time, each key carrying its character, beyond the BMP too."""
+        if hasattr(self.driver, "type_keys"):
+            self.driver.type_keys(text)
+        else:
+            self.type(text)
+        time.sleep(0.1)
+
     def paste(self, box, text):
         """Empties BOX and puts TEXT in at once, as a paste does (WebDriver types the BMP only)."""
         self.fill(box, "")
@@ -300,6 +308,18 @@ def check_emoji(page):
         page.click("Amorix-Nimbus", BOX["MAIN_CALCULATE"])
         got = page.score()
         expect(got == want, f"pasted {len(first)} and {len(second)} units score '{got}', not {want}")
+
+
+def check_emoji_typed(page):
+    emoji = "\U0001F600"
+    for first, want in ((emoji * 2, "67"), ("a" + emoji + "b", "67"), ("\U00020BB7\u7530", "66"),
+                        ("abcdefghijklmnopqrs" + emoji, "82")):
+        page.fill("MAIN_FIRST", "")
+        page.type_keys(first)
+        page.fill("MAIN_SECOND", "Bob")
+        page.click("Amorix-Nimbus", BOX["MAIN_CALCULATE"])
+        got = page.score()
+        expect(got == want, f"{first!a} typed, and Bob, score '{got}', not {want}")
 
 
 def check_menus(page):
@@ -577,10 +597,10 @@ IMPLEMENTED = {
     "splash": check_splash, "main-centred": check_main_centred, "faces": check_faces,
     "corners": check_corners,
     "score": check_score, "reminder": check_reminder, "max-length": check_max_length,
-    "emoji": check_emoji, "menus": check_menus, "drag": check_drag, "links": check_links,
-    "no-yes": check_no_yes, "help-codes": check_help_codes, "accessibility": check_accessibility,
-    "axe": check_axe, "installable": check_installable, "offline": check_offline,
-    "csp": check_csp, "rotation": check_rotation, "touch": check_touch,
+    "emoji": check_emoji, "emoji-typed": check_emoji_typed, "menus": check_menus,
+    "drag": check_drag, "links": check_links, "no-yes": check_no_yes, "help-codes": check_help_codes,
+    "accessibility": check_accessibility, "axe": check_axe, "installable": check_installable,
+    "offline": check_offline, "csp": check_csp, "rotation": check_rotation, "touch": check_touch,
 }
 
 

@@ -2,8 +2,10 @@
 # `make run` on a desktop: a virtual display of its own with a window manager (openbox) running,
 # the program started by scripts/run.sh as `make run` starts it, and the windows judged by what
 # the manager knows of them: the splash stays off the taskbar (_NET_WM_STATE_SKIP_TASKBAR), the
-# main window is in the manager's window list (_NET_CLIENT_LIST) and on the taskbar. Prints one
-# line per check and `N passed, M failed`. Only what was started here is stopped, by its PID.
+# main window is in the manager's window list (_NET_CLIENT_LIST) and on the taskbar. Then a
+# compositing manager (xcompmgr) joins, and the native program's windows have an alpha channel
+# (a 32-bit visual) and keep their X shape. Prints one line per check and `N passed, M failed`.
+# Only what was started here is stopped, by its PID.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ -n "${AMORIX_DESKTOP_OWN_DISPLAY:-}" ] ||
@@ -15,9 +17,11 @@ log=$root/build/desktop/run.log
 
 openbox --sm-disable >"$log" 2>&1 &
 manager=$!
-program=
+program= compositor= native=
 finish() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
+  [ -n "$native" ] && kill "$native" 2>/dev/null
+  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
   WINEPREFIX=$prefix-managed wineserver -k >/dev/null 2>&1
   kill "$manager" 2>/dev/null
   wait 2>/dev/null
@@ -63,5 +67,16 @@ check "the main window 'Amorix-Nimbus' follows" wait_for 15 has_window Amorix-Ni
 check "  ... in the window manager's list" wait_for 5 listed Amorix-Nimbus
 check "  ... and on the taskbar" eval '! state_of Amorix-Nimbus | grep -q _NET_WM_STATE_SKIP_TASKBAR'
 check "the run took the managed prefix" test -d "$prefix-managed"
+
+xcompmgr >>"$log" 2>&1 &
+compositor=$!
+sleep 0.5
+"$root/build/linux/amorix" >>"$log" 2>&1 &
+native=$!
+main_of_native() { xdotool search --all --pid "$native" --name '^Amorix-Nimbus$' 2>/dev/null | head -n1; }
+check "composited, the native main window comes up" wait_for 30 eval '[ -n "$(main_of_native)" ]'
+check "  ... with an alpha channel" eval 'xwininfo -id "$(main_of_native)" | grep -q "Depth: 32"'
+check "  ... and its outline as its X shape" \
+  eval 'xwininfo -shape -id "$(main_of_native)" | grep -q "Window shape extents:  600x342+0+0"'
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

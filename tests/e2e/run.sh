@@ -242,9 +242,16 @@ menu_round_trip() {
       look_same "$W/back-result.png" "$W/blank-result.png"'
 }
 
-# Both names pasted (FIRST, SECOND) and Calculate clicked; the score read is checked against
-# WANT. A box's limit counts UTF-16 units, emoji two each. A character that would straddle the
-# limit is refused whole.
+# Calculate clicked; the score read off the result label is checked against WANT.
+scores() {
+  click_on "$main" "${MAIN_CALCULATE[@]}"
+  shot
+  crop_control "$main" "${MAIN_RESULT[@]}" "$W/scored.png"
+  reads "$W/scored.png" "$1"
+}
+
+# Both names pasted (FIRST, SECOND), then the score checked against WANT. A box's limit counts
+# UTF-16 units, emoji two each. A character that would straddle the limit is refused whole.
 pasted_score() {
   local box
   for box in MAIN_FIRST MAIN_SECOND; do
@@ -252,10 +259,15 @@ pasted_score() {
     paste_text "$1"
     shift
   done
-  click_on "$main" "${MAIN_CALCULATE[@]}"
-  shot
-  crop_control "$main" "${MAIN_RESULT[@]}" "$W/pasted.png"
-  reads "$W/pasted.png" "$1"
+  scores "$1"
+}
+
+# The first name typed a key at a time (CHARACTERS), the second kept, then the score checked
+# against WANT. A character beyond the Basic Multilingual Plane comes to a Windows program as two
+# character messages, one for each of its UTF-16 units.
+typed_score() {
+  fill MAIN_FIRST "$1"
+  scores "$2"
 }
 
 # --- setting up -------------------------------------------------------------------------------
@@ -386,6 +398,12 @@ emoji=$(printf '\U1F600') emoji25=$(printf '\U1F600%.0s' $(seq 25))
 check @emoji "twenty-five emoji pasted into each box score 100" pasted_score "$emoji25" "$emoji25" 100
 check @emoji "nineteen letters and an emoji, and Bob, score 82" \
   pasted_score "abcdefghijklmnopqrs$emoji" Bob 82
+# The second name stays "Bob".
+check @emoji-typed "two emoji typed, and Bob, score 67" typed_score "$emoji$emoji" 67
+check @emoji-typed "a, an emoji and b typed, and Bob, score 67" typed_score "a${emoji}b" 67
+check @emoji-typed "U+20BB7 U+7530 typed, and Bob, score 66" typed_score "$(printf '\U20BB7\u7530')" 66
+check @emoji-typed "nineteen letters and an emoji typed, and Bob, score 82" \
+  typed_score "abcdefghijklmnopqrs$emoji" 82
 
 # A drag with the right button: wine's move loop follows the pointer until Return ends it.
 note "$main"

@@ -296,6 +296,33 @@ TEST_F(Win32PlatformTest, EditHasItsStyleLimitFontAndColours) {
   ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>((emoji + emoji).c_str()));
   EXPECT_EQ(platform_.GetEditText(edit), u"abc\U0001F600");
   EXPECT_EQ(events_.changes.back(), edit);
+  // Typed, such a character comes as two WM_CHARs, its high half first: through the keyboard's
+  // queue it lands whole, and at the limit it is refused whole; a half alone never stays.
+  platform_.SetEditText(edit, u"");
+  platform_.ShowFormWindow(w, true);
+  ::SetForegroundWindow(ToHwnd(w));
+  ::SetFocus(hwnd);
+  std::vector<INPUT> keys;
+  for (wchar_t unit : L"a" + emoji + L"b" + emoji) {
+    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT key{};
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = unit;
+      key.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      keys.push_back(key);
+    }
+  }
+  ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  PumpUntil([&] { return platform_.GetEditText(edit).size() >= 4; });
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(platform_.GetEditText(edit), u"a\U0001F600b");
+  for (wchar_t unit : {L'\xD83D', L'c', L'\xDE00', L'\xD83D'}) {
+    ::SendMessageW(hwnd, WM_CHAR, unit, 1);
+  }
+  EXPECT_EQ(platform_.GetEditText(edit), u"a\U0001F600bc");
+  ::SendMessageW(hwnd, EM_SETSEL, 1, 3);
+  for (wchar_t unit : std::wstring(L"\U00020BB7")) ::SendMessageW(hwnd, WM_CHAR, unit, 1);
+  EXPECT_EQ(platform_.GetEditText(edit), u"a\U00020BB7bc") << "the pair typed over a selection";
 
   const size_t changes = events_.changes.size();
   platform_.SetEditText(edit, u"Z\u00fcri \u2665");
