@@ -19,7 +19,7 @@ packages=(
   git zip unzip wixl msitools faketime osslsigncode openssl
   debhelper dpkg-dev devscripts lintian appstream desktop-file-utils diffoscope-minimal locales
   emscripten chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
-  python3-websocket python3-fonttools python3-brotli
+  python3-websocket python3-fonttools python3-brotli optipng
 )
 [ "${1:-}" = native ] && packages=("${native[@]}")
 # npm, for axe-core below; some Node.js builds carry their own.

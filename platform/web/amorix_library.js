@@ -140,10 +140,17 @@ mergeInto(LibraryManager.library, {
       if (img && !img.complete && AMX.lacking) AMX.lacking.push(img.decode());
       return img && img.complete ? img : null;
     },
-    // Once a window is on the screen, what the others will need comes in while the user looks.
+    // Once a window is on the screen, what the others will need comes in while the user looks,
+    // and every file of the build is kept for use offline (sw.js); where that cannot be, the
+    // program runs online.
     fetchRest: function() {
       if (AMX.fetched) return;
       AMX.fetched = true;
+      if ('serviceWorker' in navigator) {
+        navigator.serviceWorker.register('sw.js').catch(function(e) {
+          console.warn('Amorix will not work offline:', e);
+        });
+      }
       for (var id in AMX.pictures) AMX.picture(id);
       document.fonts.forEach(function(f) { f.load().catch(function() {}); });
     },
@@ -236,12 +243,6 @@ mergeInto(LibraryManager.library, {
     document.getElementById('amx-restart').addEventListener('click', function() {
       location.reload();
     });
-    // Every file of the build kept for use offline (sw.js); where that cannot be, it runs online.
-    if ('serviceWorker' in navigator) {
-      navigator.serviceWorker.register('sw.js').catch(function(e) {
-        console.warn('Amorix will not work offline:', e);
-      });
-    }
     window.amorixStats = AMX.stats;
     Promise.resolve().then(function() { _amorix_start(); });
   },

@@ -97,6 +97,8 @@ def main():
         cdp = page.driver.execute_cdp_cmd
         cdp("Network.enable", {})
         cdp("Network.setCacheDisabled", {"cacheDisabled": True})
+        # Every load a first visit: the service worker's copy of the build is not asked.
+        cdp("Network.setBypassServiceWorker", {"bypass": True})
         cdp("Network.emulateNetworkConditions", LINK)
         results = {"program": [], "bare": []}
         try:
