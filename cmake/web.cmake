@@ -1,6 +1,6 @@
 # The browser program: the behaviour on the web platform, built with Emscripten into static files
-# in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the fonts
-# with their style sheet and licences, the web app manifest with its icons, the service worker),
+# in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the style sheet,
+# the fonts with their licences, the web app manifest with its icons, the service worker),
 # which any web server can serve as they are.
 set(AMORIX_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web)
 set(AMORIX_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/platform/web/amorix_library.js)
@@ -36,18 +36,21 @@ set(AMORIX_FONT_SOURCES
     /usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf
     /usr/share/fonts/truetype/liberation/LiberationSerif-Bold.ttf
     /usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf)
-add_custom_command(OUTPUT ${AMORIX_WEB_DIR}/fonts.css
+set(AMORIX_PAGE_CSS ${CMAKE_SOURCE_DIR}/platform/web/amorix.css)
+add_custom_command(OUTPUT ${AMORIX_WEB_DIR}/amorix.css
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${AMORIX_WEB_DIR}/fonts
-  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/web_fonts.py ${AMORIX_FACE_TEXTS} ${AMORIX_WEB_DIR}
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/web_fonts.py ${AMORIX_FACE_TEXTS}
+          ${AMORIX_PAGE_CSS} ${AMORIX_WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-liberation/copyright
           ${AMORIX_WEB_DIR}/fonts/LICENSE-Liberation.txt
   COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-urw-base35/copyright
           ${AMORIX_WEB_DIR}/fonts/LICENSE-URW-base35.txt
-  DEPENDS ${AMORIX_FACE_TEXTS} ${CMAKE_SOURCE_DIR}/tools/web_fonts.py ${AMORIX_FONT_SOURCES})
+  DEPENDS ${AMORIX_FACE_TEXTS} ${AMORIX_PAGE_CSS} ${CMAKE_SOURCE_DIR}/tools/web_fonts.py
+          ${AMORIX_FONT_SOURCES})
 
 # The files served beside it.
 file(GLOB AMORIX_PICTURES ${CMAKE_SOURCE_DIR}/resources/*.jpg ${CMAKE_SOURCE_DIR}/resources/*.ico)
-set(AMORIX_PAGE_FILES index.html amorix.css amorix.webmanifest)
+set(AMORIX_PAGE_FILES index.html amorix.webmanifest)
 list(TRANSFORM AMORIX_PAGE_FILES PREPEND ${CMAKE_SOURCE_DIR}/platform/web/)
 add_custom_command(OUTPUT ${AMORIX_WEB_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${AMORIX_PAGE_FILES} ${AMORIX_PICTURES} ${AMORIX_WEB_DIR}/
@@ -60,7 +63,7 @@ add_custom_command(OUTPUT ${AMORIX_WEB_ICONS}
   COMMAND ${CMAKE_SOURCE_DIR}/resources/draw_icon.sh 512 ${AMORIX_WEB_DIR}/icon-512.png
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/draw_icon.sh)
 add_custom_target(amorix_web_files ALL
-  DEPENDS ${AMORIX_WEB_DIR}/index.html ${AMORIX_WEB_DIR}/fonts.css ${AMORIX_WEB_ICONS})
+  DEPENDS ${AMORIX_WEB_DIR}/index.html ${AMORIX_WEB_DIR}/amorix.css ${AMORIX_WEB_ICONS})
 
 # Last, over everything above: the service worker that keeps this build for use offline.
 add_custom_target(amorix_web_offline ALL

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The web build's fonts: each face the windows name (as tools/face_texts prints them) made into a
-WOFF2 file from the free font that stands in for it, and fonts.css with their @font-face rules.
+WOFF2 file from the free font that stands in for it, and their @font-face rules, written after
+the page's own style sheet into the one sheet the page links (a request fewer on a slow link).
 
 A face only labels show in is cut down to the characters they show (face_texts lists them), its
 rule's unicode-range naming exactly those, and it blocks text until it is in: the labels are
@@ -10,7 +11,8 @@ unicode-range to the system's fonts. Hinting is left out: browsers ignore most o
 half of each file. A cut-down Liberation font is a modified version, which its licence lets us
 pass on only under a name that leaves the trademark out: files and family names say "Amorix".
 
-Usage: web_fonts.py FACE_TEXTS OUT_DIR   (writes OUT_DIR/fonts.css and OUT_DIR/fonts/*.woff2)
+Usage: web_fonts.py FACE_TEXTS PAGE_CSS OUT_DIR
+       (writes OUT_DIR/amorix.css, PAGE_CSS and the rules, and OUT_DIR/fonts/*.woff2)
 """
 
 import sys
@@ -76,7 +78,7 @@ def make(source, points, use, target):
 
 
 def main():
-    texts, out = Path(sys.argv[1]), Path(sys.argv[2])
+    texts, page, out = (Path(a) for a in sys.argv[1:4])
     (out / "fonts").mkdir(parents=True, exist_ok=True)
     rules = ["/* The faces the windows name, on metric-compatible free fonts (their licences in",
              "   fonts/), each cut down to what it shows. Made by the build. */"]
@@ -95,7 +97,7 @@ def main():
             f'font-style: {"italic" if style == "italic" else "normal"}; '
             f'font-display: {"swap" if use == "typed" else "block"}; '
             f'src: url(fonts/{name}) format("woff2"); unicode-range: {ranges(kept)}; }}')
-    (out / "fonts.css").write_text("\n".join(rules) + "\n")
+    (out / "amorix.css").write_text(page.read_text() + "\n".join(rules) + "\n")
 
 
 if __name__ == "__main__":
