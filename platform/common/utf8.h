@@ -3,22 +3,29 @@
 // platform's log. An unpaired surrogate becomes U+FFFD, as the system's own conversions make it,
 // so no text a user can type is lost on the way or stops a conversion.
 //
-// Shared by the backends that speak UTF-8; it belongs to none of them.
+// Shared by the backends that speak UTF-8 or count UTF-16 units; it belongs to none of them.
 
 #include <string>
 #include <string_view>
 
 namespace amorix::common {
 
+// The two halves of a character beyond the Basic Multilingual Plane, high first.
+constexpr bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c < 0xDC00;
+}
+constexpr bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c < 0xE000;
+}
+
 inline std::string Utf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       c = 0xFFFD;
     }
     if (c < 0x80) {

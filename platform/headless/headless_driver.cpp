@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/common/utf8.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/native_objects.h"
 
@@ -12,12 +13,8 @@ namespace {
 
 enum MouseKind { kMove, kDown, kUp };
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c < 0xDC00;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c < 0xE000;
-}
+using common::IsHighSurrogate;
+using common::IsLowSurrogate;
 
 // The length of the character that starts at i: a surrogate pair is one character.
 std::size_t CharLength(std::u16string_view text, std::size_t i) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/common/utf8.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_accessible.h"
 #include "platform/win32/win32_canvas.h"
@@ -18,13 +19,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"AmorixForm";
 ATOM form_class = 0;
 WNDPROC edit_class_procedure = nullptr;  // the system's, shared by every edit
-
-bool IsHighHalf(wchar_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowHalf(wchar_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+using common::IsHighSurrogate;
+using common::IsLowSurrogate;
 
 // Posted after a window's first paint, to make the tooltips asked for until then.
 constexpr UINT kMakeTooltips = WM_APP + 1;
@@ -331,11 +327,11 @@ LRESULT CALLBACK FormWindow::EditProcedure(HWND edit, UINT msg, WPARAM wparam,
 // not at all. A half without its other half is dropped. True when the unit was taken here.
 bool FormWindow::TakeHalfCharacter(HWND edit, wchar_t unit) {
   const auto [held_in, held] = std::exchange(held_, {});
-  if (IsHighHalf(unit)) {
+  if (IsHighSurrogate(unit)) {
     held_ = {edit, unit};
     return true;
   }
-  if (!IsLowHalf(unit)) return false;
+  if (!IsLowSurrogate(unit)) return false;
   if (held_in != edit || !held) return true;
   DWORD start = 0, end = 0;
   ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -355,8 +351,8 @@ void FormWindow::DropHalfCharacters(HWND edit) {
   const int length = ::GetWindowTextLengthW(edit);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(::GetWindowTextW(edit, text.data(), length + 1)));
-  const auto high = [&](std::size_t i) { return IsHighHalf(text[i]); };
-  const auto low = [&](std::size_t i) { return IsLowHalf(text[i]); };
+  const auto high = [&](std::size_t i) { return IsHighSurrogate(text[i]); };
+  const auto low = [&](std::size_t i) { return IsLowSurrogate(text[i]); };
   for (std::size_t i = text.size(); i-- > 0;) {
     const bool whole =
         (high(i) && i + 1 < text.size() && low(i + 1)) || (low(i) && i > 0 && high(i - 1));
