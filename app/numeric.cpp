@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/runtime_error.h"
 
@@ -76,6 +78,82 @@ std::optional<double> ParseDecimal(std::u16string_view s) {
   return negative ? -value : value;
 }
 
+// A finite, positive double's decimal digits, all of them, with no rounding: the value is
+// 0.<digits> times ten to the power of point. Worked out in whole numbers of base 10^9 digits
+// (least significant first): the mantissa times 2^e, or, for e < 0, times 5^-e over 10^-e.
+struct Decimal {
+  std::string digits;
+  int point;
+};
+
+Decimal ExactDigits(double value) {
+  constexpr std::uint32_t kBase = 1'000'000'000;
+  int exponent = 0;
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(std::frexp(value, &exponent), 53));
+  exponent -= 53;
+  std::vector<std::uint32_t> limbs{static_cast<std::uint32_t>(mantissa % kBase),
+                                   static_cast<std::uint32_t>(mantissa / kBase)};
+  const std::uint32_t factor = exponent > 0 ? 2 : 5;
+  for (int i = std::abs(exponent); i > 0; --i) {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : limbs) {
+      carry += std::uint64_t{limb} * factor;
+      limb = static_cast<std::uint32_t>(carry % kBase);
+      carry /= kBase;
+    }
+    if (carry != 0) limbs.push_back(static_cast<std::uint32_t>(carry));
+  }
+  while (limbs.back() == 0) limbs.pop_back();
+  std::string digits = std::to_string(limbs.back());
+  for (auto limb = limbs.rbegin() + 1; limb != limbs.rend(); ++limb) {
+    const std::string part = std::to_string(*limb);
+    digits.append(9 - part.size(), '0').append(part);
+  }
+  const int point = static_cast<int>(digits.size()) - std::max(0, -exponent);
+  return {std::move(digits), point};
+}
+
+// A finite, positive value to 15 significant digits, an exact half going to the even neighbour,
+// trailing zeros dropped; in plain digits when its power of ten is from -4 to 14, else as
+// d.dddE+XX: what C's "%.15G" writes, the same on every platform.
+std::string SignificantText(double value) {
+  constexpr std::size_t kSignificant = 15;
+  auto [digits, point] = ExactDigits(value);
+  if (digits.size() > kSignificant) {
+    const char next = digits[kSignificant];
+    const bool beyond_half = digits.find_first_not_of('0', kSignificant + 1) != std::string::npos;
+    const bool odd = (digits[kSignificant - 1] - '0') % 2 == 1;
+    digits.resize(kSignificant);
+    if (next > '5' || (next == '5' && (beyond_half || odd))) {
+      const auto last = digits.find_last_not_of('9');
+      if (last == std::string::npos) {
+        digits.assign(1, '1');
+        ++point;
+      } else {
+        digits.resize(last + 1);
+        ++digits[last];
+      }
+    }
+  }
+  digits.resize(digits.find_last_not_of('0') + 1);
+  const int power = point - 1;
+  const int size = static_cast<int>(digits.size());
+  std::string text;
+  if (power < -4 || power >= static_cast<int>(kSignificant)) {
+    text.append(digits, 0, 1);
+    if (size > 1) text.append(1, '.').append(digits, 1);
+    const std::string magnitude = std::to_string(std::abs(power));
+    text.append(power < 0 ? "E-" : "E+").append(magnitude.size() < 2 ? "0" : "").append(magnitude);
+  } else if (point <= 0) {
+    text.append("0.").append(-point, '0').append(digits);
+  } else if (point >= size) {
+    text.append(digits).append(point - size, '0');
+  } else {
+    text.append(digits, 0, point).append(1, '.').append(digits, point);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::int16_t RoundToInt16(double value) {
@@ -118,13 +196,16 @@ double TextToNumber(std::u16string_view text) {
 }
 
 std::u16string NumberToText(double value) {
-  char buffer[32];
+  std::string text;
   if (value == std::trunc(value) && std::fabs(value) < 1e15) {
-    std::snprintf(buffer, sizeof buffer, "%.0f", value == 0 ? 0.0 : value);
+    text = std::to_string(static_cast<std::int64_t>(value));
+  } else if (!std::isfinite(value)) {
+    text = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
   } else {
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    if (value < 0) text.push_back('-');
+    text.append(SignificantText(std::fabs(value)));
   }
-  return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+  return std::u16string(text.begin(), text.end());
 }
 
 }  // namespace amorix

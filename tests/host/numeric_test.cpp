@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
 #include "app/runtime_error.h"
 
 namespace amorix {
@@ -44,6 +51,38 @@ TEST(NumberText, WholeNumbersArePlainDigits) {
   EXPECT_EQ(NumberToText(0), u"0");
   EXPECT_EQ(NumberToText(-0.0), u"0");
   EXPECT_EQ(NumberToText(2.5), u"2.5");
+}
+
+// Fractions and large values as C's "%.15G" writes them, exact halves to the even neighbour:
+// compared with the C library over chosen values and over random bit patterns of every size.
+TEST(NumberText, OthersHaveFifteenSignificantDigitsAsCWritesThem) {
+  const auto c_text = [](double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    return std::u16string(buffer, buffer + std::strlen(buffer));
+  };
+  EXPECT_EQ(NumberToText(0.1 + 0.2), u"0.3");
+  EXPECT_EQ(NumberToText(1e15), u"1E+15");
+  EXPECT_EQ(NumberToText(1234567890123455.0), u"1.23456789012346E+15");  // an exact half, up
+  EXPECT_EQ(NumberToText(1234567890123445.0), u"1.23456789012344E+15");  // an exact half, down
+  EXPECT_EQ(NumberToText(0.0001), u"0.0001");
+  EXPECT_EQ(NumberToText(-0.00001), u"-1E-05");
+  EXPECT_EQ(NumberToText(0.99999999999999994), u"1");
+  std::mt19937_64 random(20261209);
+  std::vector<double> values = {5e-324,
+                                2.2250738585072014e-308,
+                                1.7976931348623157e308,
+                                9.999999999999995e14,
+                                123456.7890123456,
+                                -2.5e-7};
+  while (values.size() < 5000) {
+    const double value = std::bit_cast<double>(random());
+    if (std::isfinite(value)) values.push_back(value);
+  }
+  for (double value : values) {
+    if (value == std::trunc(value) && std::fabs(value) < 1e15) continue;
+    ASSERT_EQ(NumberToText(value), c_text(value)) << value;
+  }
 }
 
 TEST(NumberText, TextBecomesANumberOrATypeMismatch) {
