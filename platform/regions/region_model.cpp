@@ -10,7 +10,6 @@ namespace amorix::regions {
 namespace {
 
 using Int = std::int64_t;
-using Real = long double;
 
 // One row of a shape in doubled coordinates: the left corner ellipse is centred at cx, and the
 // row's pixel centres lie dy below or above its centre (dy <= 0: the row runs between corners).
@@ -32,13 +31,20 @@ Row RowOf(const RegionShape& s, Int y) {
   return {2 * Int{s.box.left} + ew, dy, ew, eh};
 }
 
-// Whether pixel x of the row, in the left half of the shape, lies inside.
+// Whether pixel x of the row, in the left half of the shape, lies inside the corner ellipse:
+// dx^2 eh^2 <= ew^2 (eh^2 - dy^2), with dx < ew and dy < eh. Whole numbers hold it exactly for
+// corners below 65536 pixels, larger than any screen; beyond them it is worked in doubles.
 bool InsideLeft(const Row& row, Int x) {
   const Int dx = row.cx - (2 * x + 1);
   if (row.dy <= 0 || dx <= 0) return true;
-  const Real ew = static_cast<Real>(row.ew), eh = static_cast<Real>(row.eh);
-  const Real rx = static_cast<Real>(dx), ry = static_cast<Real>(row.dy);
-  return rx * rx * eh * eh + ry * ry * ew * ew <= ew * ew * eh * eh;
+  if (row.ew < 65536 && row.eh < 65536) {
+    const auto rx = static_cast<std::uint64_t>(dx), ry = static_cast<std::uint64_t>(row.dy);
+    const auto ew = static_cast<std::uint64_t>(row.ew), eh = static_cast<std::uint64_t>(row.eh);
+    return rx * rx * eh * eh <= ew * ew * (eh * eh - ry * ry);
+  }
+  const double ew = static_cast<double>(row.ew), eh = static_cast<double>(row.eh);
+  const double rx = static_cast<double>(dx), ry = static_cast<double>(row.dy);
+  return rx * rx * eh * eh <= ew * ew * (eh * eh - ry * ry);
 }
 
 int ClampToInt(Int v) {
@@ -82,10 +88,10 @@ std::optional<std::pair<int, int>> RegionShape::Span(int y) const {
   const Row row = RowOf(*this, y);
   if (row.dy <= 0) return std::pair{box.left, box.right};
   const Int left = box.left, sum = Int{box.left} + box.right;
-  const Real ew = static_cast<Real>(row.ew), eh = static_cast<Real>(row.eh);
-  const Real dy = static_cast<Real>(row.dy);
-  const Real reach = ew * std::sqrt(std::max<Real>(0, eh * eh - dy * dy)) / eh;
-  Int x = static_cast<Int>(std::ceil((static_cast<Real>(row.cx) - reach - 1) / 2));
+  const double ew = static_cast<double>(row.ew), eh = static_cast<double>(row.eh);
+  const double dy = static_cast<double>(row.dy);
+  const double reach = ew * std::sqrt(std::max<double>(0, eh * eh - dy * dy)) / eh;
+  Int x = static_cast<Int>(std::ceil((static_cast<double>(row.cx) - reach - 1) / 2));
   x = std::clamp<Int>(x, left, std::max(left, Int{box.right} - 1));
   while (x > left && InsideLeft(row, x - 1)) --x;
   while (2 * x + 1 <= sum && !InsideLeft(row, x)) ++x;
