@@ -111,11 +111,16 @@ void Form::Form_MouseDown() {
   BeginWindowDrag(*this);
 }
 
+// Boxes with the same tab index keep their declared order: each goes in after its equals.
 std::vector<TextBox*> Form::InTabOrder() const {
-  std::vector<TextBox*> ordered = text_boxes_;
-  std::stable_sort(ordered.begin(), ordered.end(), [](const TextBox* a, const TextBox* b) {
-    return a->TabIndex() < b->TabIndex();
-  });
+  std::vector<TextBox*> ordered;
+  for (TextBox* box : text_boxes_) {
+    ordered.insert(std::upper_bound(ordered.begin(), ordered.end(), box,
+                                    [](const TextBox* a, const TextBox* b) {
+                                      return a->TabIndex() < b->TabIndex();
+                                    }),
+                   box);
+  }
   return ordered;
 }
 
