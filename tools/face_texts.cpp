@@ -6,8 +6,11 @@
 // also carries the characters a number is written with; and the space, which the page's font
 // loader asks each face for.
 //
-// One line per face: face, "bold" or "regular", "italic" or "upright", "typed" or "fixed", and
-// the characters as sorted hexadecimal code points, tab-separated.
+// The first window's texts are printed apart as well: the page fetches them before anything
+// else, so they come in files of their own, as small as those texts.
+//
+// One line per face: face, "bold" or "regular", "italic" or "upright", "typed", "fixed" or
+// "first", and the characters as sorted hexadecimal code points, tab-separated.
 #include <cstdio>
 #include <map>
 #include <set>
@@ -72,13 +75,26 @@ void Read(amorix::HeadlessPlatform& platform, Form& form, std::map<Key, Use>& us
   }
 }
 
+void Print(const Key& key, const char* use, const std::set<char32_t>& characters) {
+  const auto& [face, bold, italic] = key;
+  std::printf("%s\t%s\t%s\t%s\t", amorix::common::Utf8(face).c_str(), bold ? "bold" : "regular",
+              italic ? "italic" : "upright", use);
+  const char* separator = "";
+  for (char32_t c : characters) {
+    std::printf("%s%04X", separator, static_cast<unsigned>(c));
+    separator = ",";
+  }
+  std::printf("\n");
+}
+
 }  // namespace
 
 int main() {
   amorix::HeadlessPlatform platform;
   amorix::Program program(platform);
   auto& windows = program.windows();
-  std::map<Key, Use> uses;
+  std::map<Key, Use> uses, first;
+  Read(platform, windows.Get<amorix::Form5>(), first);
   Read(platform, windows.Get<amorix::Form1>(), uses);
   Read(platform, windows.Get<amorix::Form2>(), uses);
   Read(platform, windows.Get<amorix::Form3>(), uses);
@@ -89,15 +105,8 @@ int main() {
   Read(platform, windows.Get<amorix::Form8>(), uses);
   for (auto& [key, use] : uses) {
     Add(use.characters, kNumberCharacters);
-    const auto& [face, bold, italic] = key;
-    std::printf("%s\t%s\t%s\t%s\t", amorix::common::Utf8(face).c_str(), bold ? "bold" : "regular",
-                italic ? "italic" : "upright", use.typed ? "typed" : "fixed");
-    const char* separator = "";
-    for (char32_t c : use.characters) {
-      std::printf("%s%04X", separator, static_cast<unsigned>(c));
-      separator = ",";
-    }
-    std::printf("\n");
+    Print(key, use.typed ? "typed" : "fixed", use.characters);
   }
+  for (const auto& [key, use] : first) Print(key, "first", use.characters);
   return 0;
 }

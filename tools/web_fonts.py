@@ -7,7 +7,8 @@ A face only labels show in is cut down to the characters they show (face_texts l
 rule's unicode-range naming exactly those, and it blocks text until it is in: the labels are
 painted once, so they must never be painted in another font. A face a visitor types into keeps
 whole alphabets (Latin with its extensions, Greek, Cyrillic); other scripts fall through its
-unicode-range to the system's fonts. Hinting is left out: browsers ignore most of it and it is
+unicode-range to the system's fonts. The first window's characters in a face (use "first") come
+in a file of their own, which the page preloads, and leave that face's other file. Hinting is left out: browsers ignore most of it and it is
 half of each file. A cut-down Liberation font is a modified version, which its licence lets us
 pass on only under a name that leaves the trademark out: files and family names say "Amorix".
 
@@ -63,7 +64,7 @@ def make(source, points, use, target):
     options.drop_tables += ["FFTM"]  # a font editor's time stamps
     font = subset.load_font(source, options)
     covered = set(font.getBestCmap())
-    if use == "fixed" and points - covered:
+    if use != "typed" and points - covered:
         sys.exit(f"web_fonts: {Path(source).name} has no glyph for {ranges(points - covered)}")
     kept = covered & points
     subsetter = subset.Subsetter(options)
@@ -82,15 +83,23 @@ def main():
     (out / "fonts").mkdir(parents=True, exist_ok=True)
     rules = ["/* The faces the windows name, on metric-compatible free fonts (their licences in",
              "   fonts/), each cut down to what it shows. Made by the build. */"]
+    faces = []
     for line in texts.read_text().splitlines():
         face, weight, style, use, hexes = line.split("\t")
+        faces.append(((face, weight, style), use, {int(h, 16) for h in hexes.split(",")}))
+    first = {key: points for key, use, points in faces if use == "first"}
+    for (face, weight, style), use, points in faces:
         source = SOURCES.get((face, weight, style))
         if not source:
             sys.exit(f"web_fonts: no font stands in for {face} {weight} {style}")
-        points = {int(h, 16) for h in hexes.split(",")}
         if use == "typed":
             points |= {p for a, b in TYPED_RANGES for p in range(a, b + 1)}
-        name = Path(source).stem.replace("Liberation", "Amorix") + ".woff2"
+        if use != "first":
+            points -= first.get((face, weight, style), set())
+        if not points:
+            continue
+        name = Path(source).stem.replace("Liberation", "Amorix")
+        name += "-First.woff2" if use == "first" else ".woff2"
         kept = make(source, points, use, out / "fonts" / name)
         rules.append(
             f'@font-face {{ font-family: "{face}"; font-weight: {"bold" if weight == "bold" else "normal"}; '

@@ -142,10 +142,15 @@ mergeInto(LibraryManager.library, {
     },
     // Once a window is on the screen, what the others will need comes in while the user looks,
     // and every file of the build is kept for use offline (sw.js); where that cannot be, the
-    // program runs online.
+    // program runs online. The page names its manifest only then: the browser fetches the
+    // manifest's icons as soon as it is named, and they would share the link with the first window.
     fetchRest: function() {
       if (AMX.fetched) return;
       AMX.fetched = true;
+      var manifest = document.createElement('link');
+      manifest.rel = 'manifest';
+      manifest.href = 'amorix.webmanifest';
+      document.head.append(manifest);
       if ('serviceWorker' in navigator) {
         navigator.serviceWorker.register('sw.js').catch(function(e) {
           console.warn('Amorix will not work offline:', e);
