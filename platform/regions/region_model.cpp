@@ -37,14 +37,12 @@ Row RowOf(const RegionShape& s, Int y) {
 bool InsideLeft(const Row& row, Int x) {
   const Int dx = row.cx - (2 * x + 1);
   if (row.dy <= 0 || dx <= 0) return true;
-  if (row.ew < 65536 && row.eh < 65536) {
-    const auto rx = static_cast<std::uint64_t>(dx), ry = static_cast<std::uint64_t>(row.dy);
-    const auto ew = static_cast<std::uint64_t>(row.ew), eh = static_cast<std::uint64_t>(row.eh);
+  const auto inside = [&]<typename T>(T) {
+    const T rx = static_cast<T>(dx), ry = static_cast<T>(row.dy);
+    const T ew = static_cast<T>(row.ew), eh = static_cast<T>(row.eh);
     return rx * rx * eh * eh <= ew * ew * (eh * eh - ry * ry);
-  }
-  const double ew = static_cast<double>(row.ew), eh = static_cast<double>(row.eh);
-  const double rx = static_cast<double>(dx), ry = static_cast<double>(row.dy);
-  return rx * rx * eh * eh <= ew * ew * (eh * eh - ry * ry);
+  };
+  return row.ew < 65536 && row.eh < 65536 ? inside(std::uint64_t{}) : inside(double{});
 }
 
 int ClampToInt(Int v) {
