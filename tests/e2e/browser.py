@@ -15,6 +15,7 @@ import functools
 import http.server
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -76,10 +77,11 @@ def serve(root):
 class Page:
     """The program in one browser tab of one engine (engines.py)."""
 
-    def __init__(self, url, profile, engine="chromium"):
+    def __init__(self, url, profile, engine="chromium", root=None):
         self.driver = ENGINES[engine](profile)
         self.engine = engine
         self.url = url
+        self.root = root  # the folder served at url
         self.shot_file = Path(tempfile.mkdtemp()) / "shot.png"
 
     def start(self):
@@ -521,6 +523,39 @@ def check_offline(page):
         cdp("Network.disable", {})
 
 
+def caches_until(page, done, after):
+    """The page's caches once DONE holds of their names."""
+    end = time.monotonic() + 30
+    while not done(names := page.js("return caches.keys()")):
+        expect(time.monotonic() < end, f"{after} the page's caches are {names}")
+        time.sleep(0.2)
+    return names
+
+
+def check_update(page):
+    with tempfile.TemporaryDirectory() as scratch:
+        root = Path(scratch) / "web"
+        shutil.copytree(page.root, root)
+        server = serve(root)  # an origin of its own, which no other check's worker serves
+        url = f"http://127.0.0.1:{server.server_port}/index.html"
+        try:
+            page.driver.get(url)
+            old = caches_until(page, lambda names: len(names) == 1, "after the first visit")[0]
+            worker, index = root / "sw.js", root / "index.html"
+            worker.write_text(worker.read_text().replace(old, old + "0"))
+            index.write_text(index.read_text().replace(
+                "<title>", '<meta name="amorix-build" content="new"><title>'))
+            page.driver.get(url)  # the old build, from its cache, while the new one installs
+            caches_until(page, lambda names: names == [old + "0"], "after the next visit")
+            page.driver.get(url)
+            build = page.js("return document.querySelector('meta[name=amorix-build]')?.content")
+            expect(build == "new", "the load after the next visit still shows the old build")
+            page.wait("Amorix", 30)
+        finally:
+            server.shutdown()
+            page.start()
+
+
 def refused(page):
     """What the page's policy refused since the last call."""
     return page.js("""const seen = JSON.parse(sessionStorage.getItem('amorixRefused') || '[]');
@@ -600,7 +635,8 @@ IMPLEMENTED = {
     "emoji": check_emoji, "emoji-typed": check_emoji_typed, "menus": check_menus,
     "drag": check_drag, "links": check_links, "no-yes": check_no_yes, "help-codes": check_help_codes,
     "accessibility": check_accessibility, "axe": check_axe, "installable": check_installable,
-    "offline": check_offline, "csp": check_csp, "rotation": check_rotation, "touch": check_touch,
+    "offline": check_offline, "update": check_update, "csp": check_csp, "rotation": check_rotation,
+    "touch": check_touch,
 }
 
 
@@ -612,13 +648,13 @@ def checks_for(engine):
                 yield ident, what
 
 
-def run(engine, url, profile):
+def run(engine, url, profile, root):
     """Every check meant for ENGINE, in order, in a fresh browser: (passed, failed)."""
     wanted = dict(checks_for(engine))
     passed = failed = skipped = 0
     started = time.monotonic()
     try:
-        page = Page(url, profile, engine)
+        page = Page(url, profile, engine, root)
     except Exception as e:  # an engine that cannot start fails each of its checks
         page = None
         broken = f"{engine} did not start: {str(e).splitlines()[0] if str(e) else type(e).__name__}"
@@ -677,7 +713,7 @@ def main():
     try:
         for engine in engines:
             with tempfile.TemporaryDirectory() as profile:
-                p, f = run(engine, url, profile)
+                p, f = run(engine, url, profile, root)
             passed, failed = passed + p, failed + f
     finally:
         server.shutdown()
