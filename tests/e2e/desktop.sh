@@ -42,7 +42,12 @@ wait_for() {
 manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 named() { xdotool search --name "^$1\$" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(named "$1")" ]; }
-state_of() { xprop -id "$(named "$1")" _NET_WM_STATE 2>/dev/null; }
+# Of no window, xprop and xwininfo would wait for one to be clicked: a missing window fails.
+state_of() {
+  local id
+  id=$(named "$1")
+  [ -n "$id" ] && xprop -id "$id" _NET_WM_STATE 2>/dev/null
+}
 listed() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$(named "$1")")"; }
 
 passed=0 failed=0
@@ -76,6 +81,7 @@ make_prefix() {
 started=$SECONDS
 check "the managed prefix is made" make_prefix
 echo "     ($((SECONDS - started)) s)"
+rm -rf "$prefix"  # a bare prefix left by an earlier run would hide which one this run took
 "$root/scripts/run.sh" "$exe" "$prefix" >>"$log" 2>&1 &
 program=$!
 check "the splash 'Amorix' comes up" wait_for 60 has_window Amorix
@@ -91,10 +97,15 @@ sleep 0.5
 "$root/build/linux/amorix" >>"$log" 2>&1 &
 native=$!
 main_of_native() { xdotool search --all --pid "$native" --name '^Amorix-Nimbus$' 2>/dev/null | head -n1; }
+native_info() {
+  local id
+  id=$(main_of_native)
+  [ -n "$id" ] && xwininfo "$@" -id "$id"
+}
 check "composited, the native main window comes up" wait_for 30 eval '[ -n "$(main_of_native)" ]'
-check "  ... with an alpha channel" eval 'xwininfo -id "$(main_of_native)" | grep -q "Depth: 32"'
+check "  ... with an alpha channel" eval 'native_info | grep -q "Depth: 32"'
 check "  ... and its outline as its X shape" \
-  eval 'xwininfo -shape -id "$(main_of_native)" | grep -q "Window shape extents:  600x342+0+0"'
+  eval 'native_info -shape | grep -q "Window shape extents:  600x342+0+0"'
 [ "$failed" -eq 0 ] || report
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
