@@ -504,12 +504,17 @@ def check_installable(page):
     expect(not errors, f"not installable: {[e['errorId'] for e in errors]}")
 
 
-def check_offline(page):
-    cdp = page.driver.execute_cdp_cmd
+def controlled(page):
+    """Waits for the build's service worker to control the page: it has the whole build then."""
     end = time.monotonic() + 20
     while not page.js("return !!navigator.serviceWorker.controller"):
         expect(time.monotonic() < end, "no service worker controls the page")
         time.sleep(0.1)
+
+
+def check_offline(page):
+    cdp = page.driver.execute_cdp_cmd
+    controlled(page)
     cdp("Network.enable", {})
     cdp("Network.emulateNetworkConditions", {"offline": True, "latency": 0,
                                              "downloadThroughput": -1, "uploadThroughput": -1})
@@ -540,6 +545,7 @@ def check_update(page):
         url = f"http://127.0.0.1:{server.server_port}/index.html"
         try:
             page.driver.get(url)
+            controlled(page)  # else the next visit is not the worker's to serve, nor to update
             old = caches_until(page, lambda names: len(names) == 1, "after the first visit")[0]
             worker, index = root / "sw.js", root / "index.html"
             worker.write_text(worker.read_text().replace(old, old + "0"))
