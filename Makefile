@@ -47,7 +47,7 @@ run-web: web
 # On Linux the native program; with no display, the tour of `make demo` on a virtual one.
 run: build-linux
 	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then exec "$(NATIVE)"; fi; \
-	AMORIX_BACKEND=gtk tests/e2e/demo.sh >/dev/null && \
+	/usr/bin/python3 tests/e2e/demo.py gtk >/dev/null && \
 	echo "make run: no display here; the tour's pictures are in build/demo/"
 
 run-wine: build-windows
@@ -98,16 +98,16 @@ soak-native: deps
 	cmake --build --preset linux-asan
 	@scripts/soak-native.sh $(SOAK_NATIVE_SECONDS)
 
-# The real program on a virtual display: the end-to-end checks against both programs, and a
-# scripted tour that leaves one picture per window in build/demo/.
+# The real programs on a virtual display: the end-to-end checks (tests/e2e), on every program or
+# on PROGRAM=wine|gtk|chromium|webkit|firefox, every check or CHECK=ID (an ID of checks.txt or a
+# test's name); and a scripted tour that leaves one picture per window in build/demo/.
 .PHONY: e2e demo
 
-e2e: build-windows build-linux build-web
-	@tests/e2e/run.sh; wine=$$?; AMORIX_BACKEND=gtk tests/e2e/run.sh; gtk=$$?; \
-	tests/e2e/browser.py && exit $$((wine || gtk))
+e2e: build
+	@/usr/bin/python3 -m pytest tests/e2e $(addprefix --program ,$(PROGRAM)) $(addprefix --check ,$(CHECK))
 
-demo: build-windows
-	@tests/e2e/demo.sh
+demo: build-windows build-host
+	@/usr/bin/python3 tests/e2e/demo.py wine
 
 # The performance benchmark against a bare Win32 window (README, "Performance"): the table is
 # printed and written to build/bench/results.md. A few minutes; AMORIX_BENCH_RUNS and

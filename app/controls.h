@@ -136,6 +136,7 @@ class TextBox {
   void SetVisible(bool visible);
   int MaxLength() const { return def_.max_length; }
   int TabIndex() const { return def_.tab_index; }
+  std::u16string_view AccessibleName() const { return def_.accessible_name; }
   EditHandle Handle() const { return edit_; }
 
   Handler Change;

@@ -8,7 +8,7 @@ case "$(uname -s)" in
 esac
 if [ -z "${DISPLAY:-}" ]; then
   # No screen to show it on: take the scripted tour on a virtual display and keep its pictures.
-  AMORIX_EXE=$exe "$(dirname "$0")/../tests/e2e/demo.sh" >/dev/null
+  AMORIX_WINE_EXE=$exe /usr/bin/python3 "$(dirname "$0")/../tests/e2e/demo.py" wine >/dev/null
   echo "make run: no display here; the tour's pictures are in build/demo/"
   exit 0
 fi

@@ -1,14 +1,15 @@
-"""The browser engines the end-to-end checks run in, each behind the few calls of Selenium's
-WebDriver that the checks use (get, execute_script, title, get_screenshot_as_png, capabilities,
-quit) and six of their own: perform (W3C input action sequences: mouse, keys, touch),
-insert_text (text put in at once, as a paste does), phone (a small touch screen), viewport (a
-phone's or a desktop browser's of a given size; none, the first again), preload (a script run
-before the page's own, where the engine can) and unheard (which of some roles and names assistive technology is not told, asked the engine's own
-way: Chromium's DevTools, WebKitGTK's AT-SPI, Firefox's accessibility locator). Chromium and
-WebKitGTK come through their WebDriver servers; Firefox, which has no WebDriver server here,
-through WebDriver BiDi, which it speaks itself: a few commands over one websocket keep the runner
-in one language with nothing to fetch from npm. Every engine starts with a fresh profile, its
-updates, telemetry and background networking off, and reaches the loopback alone.
+"""The browser engines the end-to-end checks run in (web.py drives them), each behind the few calls
+of Selenium's WebDriver that the checks use (get, execute_script, title, get_screenshot_as_png,
+capabilities, quit) and six of their own: perform (W3C input action sequences: mouse, keys,
+touch), insert_text (text put in at once, as a paste does), phone (a small touch screen),
+viewport (a phone's or a desktop browser's of a given size; none, the first again), preload (a
+script run before the page's own, where the engine can) and unheard (which of some roles and
+names assistive technology is not told, asked the engine's own way: Chromium's DevTools,
+WebKitGTK's AT-SPI, Firefox's accessibility locator). Chromium and WebKitGTK come through their
+WebDriver servers; Firefox, which has no WebDriver server here, through WebDriver BiDi, which it
+speaks itself: a few commands over one websocket keep the harness in one language with nothing to
+fetch from npm. Every engine starts with a fresh profile, its updates, telemetry and background
+networking off, and reaches the loopback alone; ENV is the environment of its processes.
 """
 
 import base64
@@ -16,6 +17,7 @@ import functools
 import json
 import math
 import subprocess
+import sys
 import time
 from pathlib import Path
 
@@ -23,10 +25,20 @@ import websocket
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.remote.command import Command
+from selenium.webdriver.remote.webdriver import WebDriver as Remote
+from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
-# Run in the page before its own scripts: the window.open stand-in, a window by its caption, and
-# a record of what the page's Content-Security-Policy refused, kept across loads of the tab.
+# Run in the page before its own scripts: the window.open stand-in, a window by its caption, a
+# record of what the page's Content-Security-Policy refused, kept across loads of the tab, and of
+# its errors and warnings, for a failed check's log.
 PAGE_HELPERS = """
+window.amorixLog = [];
+addEventListener('error', e => amorixLog.push(`error: ${e.message} at ${e.filename}:${e.lineno}`));
+addEventListener('unhandledrejection', e => amorixLog.push(`unhandled rejection: ${e.reason}`));
+for (const level of ['warn', 'error']) {
+  const was = console[level];
+  console[level] = (...args) => { amorixLog.push(`${level}: ${args.join(' ')}`); was.apply(console, args); };
+}
 window.amorixOpened = [];
 window.open = function (u) { amorixOpened.push(u); return null; };
 window.amorixForm = c => [...document.querySelectorAll('.amx-form')].find(f => f.dataset.caption === c);
@@ -57,7 +69,7 @@ class WebDriverCalls:
 class Chromium(WebDriverCalls, webdriver.Chrome):
     name = "chromium"
 
-    def __init__(self, profile):
+    def __init__(self, profile, env=None):
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for arg in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
@@ -66,7 +78,7 @@ class Chromium(WebDriverCalls, webdriver.Chrome):
                     f"--window-size={SIZE[0]},{SIZE[1]}", "--force-device-scale-factor=1",
                     f"--user-data-dir={profile}"):
             options.add_argument(arg)
-        super().__init__(service=Service("/usr/bin/chromedriver"), options=options)
+        super().__init__(service=Service("/usr/bin/chromedriver", env=env), options=options)
         self.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAGE_HELPERS})
 
     def insert_text(self, text):
@@ -91,6 +103,7 @@ class Chromium(WebDriverCalls, webdriver.Chrome):
     def viewport(self, width, height=None, mobile=False):
         if width is None:
             self.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
             return
         turned = mobile and width > height
         self.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
@@ -108,21 +121,36 @@ class Chromium(WebDriverCalls, webdriver.Chrome):
                                                   {"source": source})["identifier"]
 
 
-class WebKit(WebDriverCalls, webdriver.WebKitGTK):
-    """WebKitGTK's MiniBrowser, which needs a display (the runner gives it a private one) and
-    tells assistive technology through AT-SPI (on the session bus the runner starts)."""
+class WebKit(WebDriverCalls, Remote):
+    """WebKitGTK's MiniBrowser, which needs a display and tells assistive technology through
+    AT-SPI on a session bus: both come in ENV (DISPLAY, DBUS_SESSION_BUS_ADDRESS), given to its
+    driver's process and to the reader of its accessibility tree alone."""
     name = "webkit"
     buttons = (0,)  # its driver releases every button as the left one, leaving the others held
     narrow = "its window is no narrower than 447 pixels"
     cannot = {"touch": f"WebKitGTK's WebDriver has no touch (a finger comes as the mouse) and {narrow}",
               "rotation": f"no phone's viewport: {narrow}"}
 
-    def __init__(self, profile):
+    def __init__(self, profile, env=None):
         options = webdriver.WebKitGTKOptions()
         options.binary_location = str(next(Path("/usr/lib").glob("*/webkit2gtk-4.*/MiniBrowser")))
         options.add_argument("--automation")
-        super().__init__(executable_path="/usr/bin/WebKitWebDriver", options=options)
+        options.set_capability("platform", "")  # no W3C capability: left out
+        self.env = env
+        self.service = WebKitService("/usr/bin/WebKitWebDriver", env=env)
+        self.service.start()
+        try:
+            super().__init__(command_executor=self.service.service_url, options=options)
+        except Exception:
+            self.service.stop()
+            raise
         self.set_window_rect(0, 0, *SIZE)
+
+    def quit(self):
+        try:
+            super().quit()
+        finally:
+            self.service.stop()
 
     def insert_text(self, text):
         self.execute_script(INSERT_TEXT, text)
@@ -150,26 +178,33 @@ class WebKit(WebDriverCalls, webdriver.WebKitGTK):
                 self.execute_script(self.late)
 
     def tree(self):
-        """The page as AT-SPI tells it (the session bus's registry), in Chromium's words."""
-        import gi
-        gi.require_version("Atspi", "2.0")
-        from gi.repository import Atspi
+        """The page as AT-SPI tells it, read by a process of its own on the engine's bus."""
+        out = subprocess.run([sys.executable, __file__], env=self.env, capture_output=True,
+                             text=True, timeout=60, check=True).stdout
+        return [tuple(node) for node in json.loads(out)]
 
-        def walk(node):
-            yield node
-            for i in range(node.get_child_count()):
-                yield from walk(node.get_child_at_index(i))
 
-        words = {"entry": "textbox", "push button": "button"}
-        page = next(n for n in walk(Atspi.get_desktop(0)) if n.get_role_name() == "document web")
-        found = []
-        for node in walk(page):
-            role = node.get_role_name()
-            found.append((words.get(role, role), node.get_name()))
-            if role != "entry" and "Text" in node.get_interfaces():
-                text = Atspi.Text.get_text(node, 0, -1)
-                found += [("StaticText", t.strip()) for t in text.split("\ufffc") if t.strip()]
-        return found
+def atspi_tree():
+    """The web page as the session bus's AT-SPI registry tells it, in Chromium's words."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+
+    def walk(node):
+        yield node
+        for i in range(node.get_child_count()):
+            yield from walk(node.get_child_at_index(i))
+
+    words = {"entry": "textbox", "push button": "button"}
+    page = next(n for n in walk(Atspi.get_desktop(0)) if n.get_role_name() == "document web")
+    found = []
+    for node in walk(page):
+        role = node.get_role_name()
+        found.append((words.get(role, role), node.get_name()))
+        if role != "entry" and "Text" in node.get_interfaces():
+            text = Atspi.Text.get_text(node, 0, -1)
+            found += [("StaticText", t.strip()) for t in text.split("\ufffc") if t.strip()]
+    return found
 
 
 # Firefox's own defaults for automation cover updates and most of the rest; these make sure.
@@ -222,7 +257,7 @@ class Firefox:
     # keyboard of a person does; the limit then keeps the first half.
     cannot = {"emoji-typed": "its key actions type a character beyond the BMP a half at a time"}
 
-    def __init__(self, profile):
+    def __init__(self, profile, env=None):
         profile = Path(profile)
         profile.mkdir(parents=True, exist_ok=True)
         (profile / "user.js").write_text("".join(
@@ -230,7 +265,7 @@ class Firefox:
         self.process = subprocess.Popen(
             ["/usr/bin/firefox-esr", "--headless", "--no-remote", "--profile", str(profile),
              "--remote-debugging-port", "0", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
         server = profile / "WebDriverBiDiServer.json"
         end = time.monotonic() + 60
         while not server.exists() or not server.read_text().strip():
@@ -317,3 +352,7 @@ class Firefox:
 
 
 ENGINES = {e.name: e for e in (Chromium, WebKit, Firefox)}
+
+
+if __name__ == "__main__":  # WebKit.tree's reader
+    print(json.dumps(atspi_tree()))
