@@ -36,7 +36,8 @@ cc -O2 -Wall -Wextra -Werror -o "$out/map_wait" tests/bench/map_wait.c -lX11
 
 prefix=$(realpath -m "$out/wineprefix")
 scripts/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. scripts/wine-env.sh
+export WINEPREFIX=$prefix
 wineserver -f -p </dev/null >/dev/null 2>&1 &
 server=$!
 # Ends every process of this private prefix, then its server.
