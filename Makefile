@@ -46,9 +46,7 @@ run-web: web
 
 # On Linux the native program; with no display, the tour of `make demo` on a virtual one.
 run: build-linux
-	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then exec "$(NATIVE)"; fi; \
-	AMORIX_BACKEND=gtk tests/e2e/demo.sh >/dev/null && \
-	echo "make run: no display here; the tour's pictures are in build/demo/"
+	@scripts/run.sh "$(NATIVE)"
 
 run-wine: build-windows
 	@scripts/run.sh "$(EXE)" "$(WINE_PREFIX)"
