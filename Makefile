@@ -10,23 +10,35 @@ PREFIX ?= /usr/local
 .PHONY: deps deps-native build build-host build-windows build-linux run run-wine test clean
 .PHONY: install uninstall
 
+# The Debian packages the build needs are asked about once: a stamp records what was found
+# installed, and the question is asked again when scripts/install-deps.sh changes (or by
+# `make deps`).
+DEPS := build/deps.stamp
+DEPS_NATIVE := build/deps-native.stamp
+
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $(DEPS)
 
 deps-native:
-	@scripts/install-deps.sh native
+	@scripts/install-deps.sh --stamp $(DEPS_NATIVE) native
+
+$(DEPS): scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $@
+
+$(DEPS_NATIVE): scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $@ native
 
 build: build-host build-windows build-linux build-web
 
-build-host: deps
+build-host: $(DEPS)
 	cmake --preset host >/dev/null
 	cmake --build --preset host
 
-build-windows: deps
+build-windows: $(DEPS)
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 
-build-linux: deps-native
+build-linux: $(DEPS_NATIVE)
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux
 
@@ -36,7 +48,7 @@ WEB_PORT ?= 8000
 .PHONY: web build-web run-web
 
 web build-web: export NODE_PATH := /usr/share/nodejs
-web build-web: deps
+web build-web: $(DEPS)
 	cmake --preset web >/dev/null
 	cmake --build --preset web
 
@@ -52,7 +64,7 @@ run-wine: build-windows
 	@scripts/run.sh "$(EXE)" "$(WINE_PREFIX)"
 
 # Through CMake's install rules, configured for PREFIX (DESTDIR is honoured too).
-install: deps-native
+install: $(DEPS_NATIVE)
 	cmake --preset linux -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
 	cmake --build --preset linux
 	cmake --install build/linux
@@ -82,7 +94,7 @@ soak: build-host
 	GTEST_SHARD_INDEX=1 build/host/tests/amorix_host_tests --gtest_filter='Model/*'; second=$$?; \
 	wait $$first && exit $$second
 
-fuzz: deps
+fuzz: $(DEPS)
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The native program under AddressSanitizer and UndefinedBehaviorSanitizer: the GTK end-to-end
@@ -91,7 +103,7 @@ fuzz: deps
 SOAK_NATIVE_SECONDS ?= 600
 .PHONY: soak-native
 
-soak-native: deps
+soak-native: $(DEPS)
 	cmake --preset linux-asan >/dev/null
 	cmake --build --preset linux-asan
 	@scripts/soak-native.sh $(SOAK_NATIVE_SECONDS)
@@ -122,11 +134,11 @@ bench: build
 # installed, started and removed under wine, the Debian package for real; a signed release.
 .PHONY: deb dist dist-test
 
-deb: deps
+deb: $(DEPS)
 	@scripts/deb.sh
 
-dist: deps
+dist: $(DEPS)
 	@scripts/dist.sh
 
-dist-test: deps
+dist-test: $(DEPS)
 	@scripts/with-xvfb.sh scripts/dist-test.sh
