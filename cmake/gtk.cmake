@@ -48,11 +48,3 @@ install(FILES ${CMAKE_BINARY_DIR}/amorix.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 install(FILES dist/com.quillon.amorix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES dist/amorix.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-
-# The native benchmark's yardstick, a bare GTK window built as the program is.
-add_executable(amorix_bare_gtk_window tests/bench/bare_gtk_window.cpp)
-target_link_libraries(amorix_bare_gtk_window PRIVATE PkgConfig::GTK3)
-set_target_properties(amorix_bare_gtk_window PROPERTIES
-  OUTPUT_NAME bare_gtk_window RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-target_link_options(amorix_bare_gtk_window PRIVATE $<$<CONFIG:Release>:-s>)
-amorix_warnings(amorix_bare_gtk_window)

@@ -23,16 +23,24 @@ runs=${AMORIX_BENCH_RUNS:-10}
 trips=${AMORIX_BENCH_TRIPS:-1000}
 out=build/bench
 exe="build/windows/Quillon Amorix.exe"
-bare=build/windows/bench/bare_window.exe
+bare=build/bench/windows/bare_window.exe
 tests=build/windows/tests/amorix_windows_tests.exe
 host_bench=build/host/tests/amorix_bench
-for f in "$exe" "$bare" "$tests"; do
+for f in "$exe" "$tests"; do
   [ -f "$f" ] || { echo "bench: $f is missing: run 'make build' first" >&2; exit 1; }
 done
 [ -n "${DISPLAY:-}" ] || { echo "bench: no display; run it through scripts/with-xvfb.sh" >&2; exit 1; }
 rm -rf "$out/smaps"
 mkdir -p "$out/smaps"
-cc -O2 -Wall -Wextra -Werror -o "$out/map_wait" tests/bench/map_wait.c -lX11
+# The yardsticks and map_wait, a project of their own (tests/bench/CMakeLists.txt), built for
+# Windows with the program's toolchain and natively.
+bench_build() {
+  cmake -S tests/bench -B "$out/$1" -DCMAKE_BUILD_TYPE=Release "${@:2}" >/dev/null
+  cmake --build "$out/$1" -j2 >/dev/null
+}
+bench_build windows --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake"
+bench_build linux
+map_wait=$out/linux/map_wait
 
 prefix=$(realpath -m "$out/wineprefix")
 scripts/wine-prefix.sh "$prefix"
@@ -67,10 +75,10 @@ one_run() {
   local run=$1 which=$2 watch
   rm -f "$stats"
   if [ "$which" = amorix ]; then
-    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
       -s 500 -p "$out/smaps/$which-$run" -c Amorix-Nimbus -- wine "$exe") || true
   else
-    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -m Bare \
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$map_wait" -T 40000 -m Bare -s 4000 -m Bare \
       -p "$out/smaps/$which-$run" -c Bare -- wine "$bare" --tick) || true
   fi
   local startup
@@ -242,7 +250,7 @@ cat "$table"
 # same display, alternating likewise; both without the accessibility bus or a settings service.
 # A second yardstick for the first paint: the bare window whose new window holds three entries.
 # The program's laps of its first tick (lap_NN_STEP_us) are tabled step by step.
-native=build/linux/amorix native_bare=build/linux/bench/bare_gtk_window
+native=build/linux/amorix native_bare=build/bench/linux/bare_gtk_window
 if [ -x "$native" ] && [ -x "$native_bare" ]; then
   raw=$out/native-runs.tsv laps=$out/native-laps.tsv
   stats=$(realpath -m "$out/native-stats.txt")
@@ -253,11 +261,11 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
     rm -f "$stats"
     export AMORIX_STATS_FILE=$stats NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
     if [ "$which" = amorix ]; then
-      watch=$("$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus -s 500 -c Amorix-Nimbus -- \
+      watch=$("$map_wait" -T 40000 -m Amorix -m Amorix-Nimbus -s 500 -c Amorix-Nimbus -- \
         "$native") || true
       sed -n "s/^\(lap_[^=]*\)_us=/$run\t\1\t/p" "$stats" >>"$laps"
     else
-      watch=$("$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick \
+      watch=$("$map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick \
         $([ "$which" = entries ] && echo --entries)) || true
     fi
     unset AMORIX_STATS_FILE
