@@ -1,9 +1,11 @@
 # The browser program: the behaviour on the web platform, built with Emscripten into static files
-# in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the style sheet,
-# the fonts with their licences, the web app manifest with its icons, the service worker),
+# in build/web/ (the page, the script, the WebAssembly module, the pictures, the icon, the style
+# sheet, the fonts with their licences, the web app manifest with its icons, the service worker),
 # which any web server can serve as they are.
 set(AMORIX_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web)
-set(AMORIX_WEB_LIBRARY ${CMAKE_SOURCE_DIR}/platform/web/amorix_library.js)
+# The page's side of the platform: a JavaScript library in files by concern.
+file(GLOB AMORIX_WEB_LIBRARIES CONFIGURE_DEPENDS platform/web/amorix_*.js)
+list(TRANSFORM AMORIX_WEB_LIBRARIES PREPEND --js-library= OUTPUT_VARIABLE AMORIX_WEB_LIBRARY_FLAGS)
 
 file(GLOB AMORIX_WEB_SOURCES CONFIGURE_DEPENDS platform/web/*.cpp)
 add_executable(amorix_web ${AMORIX_WEB_SOURCES})
@@ -17,10 +19,10 @@ amorix_warnings(amorix_web)
 target_link_options(amorix_web PRIVATE -Oz -sEXIT_RUNTIME=0 -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0
                     -sMALLOC=emmalloc -sENVIRONMENT=web -sDYNAMIC_EXECUTION=0
                     -sINCOMING_MODULE_JS_API=[] -sTEXTDECODER=2 -sSUPPORT_ERRNO=0
-                    --js-library=${AMORIX_WEB_LIBRARY})
+                    ${AMORIX_WEB_LIBRARY_FLAGS})
 set_target_properties(amorix_web PROPERTIES OUTPUT_NAME amorix SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${AMORIX_WEB_DIR}
-                      LINK_DEPENDS ${AMORIX_WEB_LIBRARY})
+                      LINK_DEPENDS "${AMORIX_WEB_LIBRARIES}")
 
 # The fonts: each face the windows name, cut down to what it shows (tools/web_fonts.py), from the
 # font the face table names for it (resources/faces.txt), to the characters each face's labels
