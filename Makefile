@@ -119,7 +119,7 @@ e2e: build-windows build-linux build-web
 demo: build-windows
 	@tests/e2e/demo.sh
 
-# The performance benchmark against a bare Win32 window (README, "Performance"): the table is
+# The performance benchmark against a bare Win32 window (docs/performance.md): the table is
 # printed and written to build/bench/results.md. A few minutes; AMORIX_BENCH_RUNS and
 # AMORIX_BENCH_TRIPS shorten it.
 .PHONY: bench
@@ -127,7 +127,7 @@ demo: build-windows
 bench: build
 	@scripts/with-xvfb.sh scripts/bench.sh
 
-# The release in build/dist/ (README, "Making a release"): the zip, the installer package, the
+# The release in build/dist/ (docs/releases.md): the zip, the installer package, the
 # Debian package and SHA256SUMS, reproducible from the last commit; SIGN_PFX=file.pfx signs, with
 # the password in the environment (SIGN_PASSWORD) or a file (SIGN_PASSWORD_FILE), never on the
 # command line. dist-test proves it: two clean clones, byte for byte; the installer package
