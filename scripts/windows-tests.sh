@@ -5,10 +5,9 @@
 # the server is stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-prefix=$(realpath -m build/windows/wineprefix)
-scripts/wine-prefix.sh "$prefix"
 . scripts/wine-env.sh
-export WINEPREFIX=$prefix
+export WINEPREFIX=$PWD/build/windows/wineprefix
+scripts/wine-prefix.sh "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true

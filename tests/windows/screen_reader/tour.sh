@@ -5,10 +5,9 @@
 #   scripts/with-xvfb.sh tests/windows/screen_reader/tour.sh
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
-prefix=$(realpath -m build/windows/wineprefix)
-scripts/wine-prefix.sh "$prefix"
 . scripts/wine-env.sh
-export WINEPREFIX=$prefix
+export WINEPREFIX=$PWD/build/windows/wineprefix
+scripts/wine-prefix.sh "$WINEPREFIX"
 reader() { wine build/windows/tests/screen_reader.exe "$@" 2>/dev/null | tr -d '\r'; }
 step() {
   echo "== $1"
