@@ -119,9 +119,9 @@ e2e: build-windows build-linux build-web
 demo: build-windows
 	@tests/e2e/demo.sh
 
-# The performance benchmark against a bare Win32 window (docs/performance.md): the table is
-# printed and written to build/bench/results.md. A few minutes; AMORIX_BENCH_RUNS and
-# AMORIX_BENCH_TRIPS shorten it.
+# The performance benchmark, each program against bare programs of its platform: the tables are
+# printed, written with every run to build/bench/results.md, and docs/performance.md is written
+# whole. A few minutes; AMORIX_BENCH_RUNS and AMORIX_BENCH_TRIPS shorten it.
 .PHONY: bench
 
 bench: build
