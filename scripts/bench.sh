@@ -140,14 +140,20 @@ ratios() {  # program / bare (or the kind given), run by run
 fmt() { awk -v v="$1" -v d="$2" 'BEGIN { printf "%." d "f", v }'; }
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t) ? "met" : "**missed**" }'; }
 
-startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
-startup_r=$(ratios 3 | median)
-paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
-paint_r=$(ratios 4 | median)
-paint_e=$(field edits 4 | median) paint_er=$(ratios 4 edits | median)
-peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
-peak_r=$(ratios 5 | median)
-size=$(stat -c %s "$exe") bare_size=$(stat -c %s "$bare")
+# The figures the yardstick rows show, from the runs in $raw: the program's against the bare
+# window's and against the bare window whose new window holds boxes (the run kind BOXES).
+# Usage: figures BOXES PROGRAM BARE
+figures() {
+  startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
+  startup_r=$(ratios 3 | median)
+  paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
+  paint_r=$(ratios 4 | median)
+  paint_e=$(field "$1" 4 | median) paint_er=$(ratios 4 "$1" | median)
+  peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
+  peak_r=$(ratios 5 | median)
+  size=$(stat -c %s "$2") bare_size=$(stat -c %s "$3")
+}
+figures edits "$exe" "$bare"
 mib() { awk -v b="$1" 'BEGIN { printf "%.2f MiB", b / 1048576 }'; }
 
 # The rows that compare a program with its bare windows, from the figures above; the peak's name
@@ -310,14 +316,7 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
   }
   echo "bench: the native program, $runs runs of each, alternating, after one warm-up run of each"
   alternate native_run amorix bare entries
-  startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
-  startup_r=$(ratios 3 | median)
-  paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
-  paint_r=$(ratios 4 | median)
-  paint_e=$(field entries 4 | median) paint_er=$(ratios 4 entries | median)
-  peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
-  peak_r=$(ratios 5 | median)
-  size=$(stat -c %s "$native") bare_size=$(stat -c %s "$native_bare")
+  figures entries "$native" "$native_bare"
   {
     echo
     echo "## The native Linux program (GTK $(pkg-config --modversion gtk+-3.0 2>/dev/null))"
