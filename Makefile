@@ -10,23 +10,35 @@ PREFIX ?= /usr/local
 .PHONY: deps deps-native build build-host build-windows build-linux run run-wine test clean
 .PHONY: install uninstall
 
+# The Debian packages the build needs are asked about once: a stamp records what was found
+# installed, and the question is asked again when scripts/install-deps.sh changes (or by
+# `make deps`).
+DEPS := build/deps.stamp
+DEPS_NATIVE := build/deps-native.stamp
+
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $(DEPS)
 
 deps-native:
-	@scripts/install-deps.sh native
+	@scripts/install-deps.sh --stamp $(DEPS_NATIVE) native
+
+$(DEPS): scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $@
+
+$(DEPS_NATIVE): scripts/install-deps.sh
+	@scripts/install-deps.sh --stamp $@ native
 
 build: build-host build-windows build-linux build-web
 
-build-host: deps
+build-host: $(DEPS)
 	cmake --preset host >/dev/null
 	cmake --build --preset host
 
-build-windows: deps
+build-windows: $(DEPS)
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 
-build-linux: deps-native
+build-linux: $(DEPS_NATIVE)
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux
 
@@ -36,7 +48,7 @@ WEB_PORT ?= 8000
 .PHONY: web build-web run-web
 
 web build-web: export NODE_PATH := /usr/share/nodejs
-web build-web: deps
+web build-web: $(DEPS)
 	cmake --preset web >/dev/null
 	cmake --build --preset web
 
@@ -46,15 +58,13 @@ run-web: web
 
 # On Linux the native program; with no display, the tour of `make demo` on a virtual one.
 run: build-linux
-	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then exec "$(NATIVE)"; fi; \
-	/usr/bin/python3 tests/e2e/demo.py gtk >/dev/null && \
-	echo "make run: no display here; the tour's pictures are in build/demo/"
+	@scripts/run.sh "$(NATIVE)"
 
 run-wine: build-windows
 	@scripts/run.sh "$(EXE)" "$(WINE_PREFIX)"
 
 # Through CMake's install rules, configured for PREFIX (DESTDIR is honoured too).
-install: deps-native
+install: $(DEPS_NATIVE)
 	cmake --preset linux -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
 	cmake --build --preset linux
 	cmake --install build/linux
@@ -84,7 +94,7 @@ soak: build-host
 	GTEST_SHARD_INDEX=1 build/host/tests/amorix_host_tests --gtest_filter='Model/*'; second=$$?; \
 	wait $$first && exit $$second
 
-fuzz: deps
+fuzz: $(DEPS)
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The native program under AddressSanitizer and UndefinedBehaviorSanitizer: the GTK end-to-end
@@ -93,7 +103,7 @@ fuzz: deps
 SOAK_NATIVE_SECONDS ?= 600
 .PHONY: soak-native
 
-soak-native: deps
+soak-native: $(DEPS)
 	cmake --preset linux-asan >/dev/null
 	cmake --build --preset linux-asan
 	@scripts/soak-native.sh $(SOAK_NATIVE_SECONDS)
@@ -109,26 +119,26 @@ e2e: build
 demo: build-windows build-host
 	@/usr/bin/python3 tests/e2e/demo.py wine
 
-# The performance benchmark against a bare Win32 window (README, "Performance"): the table is
-# printed and written to build/bench/results.md. A few minutes; AMORIX_BENCH_RUNS and
-# AMORIX_BENCH_TRIPS shorten it.
+# The performance benchmark, each program against bare programs of its platform: the tables are
+# printed, written with every run to build/bench/results.md, and docs/performance.md is written
+# whole. A few minutes; AMORIX_BENCH_RUNS and AMORIX_BENCH_TRIPS shorten it.
 .PHONY: bench
 
 bench: build
 	@scripts/with-xvfb.sh scripts/bench.sh
 
-# The release in build/dist/ (README, "Making a release"): the zip, the installer package, the
+# The release in build/dist/ (docs/releases.md): the zip, the installer package, the
 # Debian package and SHA256SUMS, reproducible from the last commit; SIGN_PFX=file.pfx signs, with
 # the password in the environment (SIGN_PASSWORD) or a file (SIGN_PASSWORD_FILE), never on the
 # command line. dist-test proves it: two clean clones, byte for byte; the installer package
 # installed, started and removed under wine, the Debian package for real; a signed release.
 .PHONY: deb dist dist-test
 
-deb: deps
+deb: $(DEPS)
 	@scripts/deb.sh
 
-dist: deps
+dist: $(DEPS)
 	@scripts/dist.sh
 
-dist-test: deps
+dist-test: $(DEPS)
 	@scripts/with-xvfb.sh scripts/dist-test.sh

@@ -33,6 +33,11 @@ constexpr Color kColorInactiveBorder = SystemColor(11);
 constexpr Color kColorButtonFace = SystemColor(15);
 constexpr Color kColorButtonText = SystemColor(18);
 
+// The reds the windows paint labels in: a close label is dark red at rest and bright red under
+// the mouse.
+constexpr Color kDarkRed = Rgb(192, 0, 0);
+constexpr Color kBrightRed = Rgb(255, 0, 0);
+
 enum class BackStyle { kTransparent = 0, kOpaque = 1 };
 
 struct LabelDef {

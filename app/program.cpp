@@ -6,6 +6,7 @@
 #include "app/controls.h"
 #include "app/runtime_error.h"
 #include "app/splash_window.h"
+#include "platform/common/utf8.h"
 
 namespace amorix {
 
@@ -32,7 +33,7 @@ void Program::Fail(std::exception_ptr error) noexcept {
   }
   ended_ = true;
   const std::string message = "Run-time error: " + what;
-  platform_.ReportFatal(std::u16string(message.begin(), message.end()));
+  platform_.ReportFatal(common::Utf16(message));
 }
 
 void Program::AnnounceVisibilityAfterEvent(Label& label) {

@@ -18,7 +18,7 @@ constexpr FormDef kForm5{.caption = u"Amorix", .client_width = 5520, .client_hei
 constexpr TimerDef kTimer1{.interval_ms = 3000, .enabled = true};
 //                                      left   top  width height
 constexpr LabelDef kLabel1{.box = {2880, 3840, 1935, 255}, .caption = u"Version: 6.0.0 (Nimbus)",
-                           .fore_color = kColorInactiveBorder, .back_color = 192,
+                           .fore_color = kColorInactiveBorder, .back_color = kDarkRed,
                            .back_style = BackStyle::kOpaque, .align = Align::kLeft};
 // clang-format on
 

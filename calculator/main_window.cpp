@@ -14,8 +14,6 @@
 namespace amorix {
 namespace {
 
-constexpr Color kDarkRed = 192;
-constexpr Color kBrightRed = 255;
 constexpr FontSpec kNameFont{u"Times New Roman", 18, false, true};
 constexpr FontSpec kMenuFont{u"Times New Roman", 11.25f, true};
 

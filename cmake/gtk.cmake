@@ -1,23 +1,17 @@
 # The native Linux program: the behaviour on the GTK 3 platform, one binary with its pictures and
-# icons embedded as a GResource (the same files the Windows resource script embeds).
+# icons embedded as a GResource (the resource list's files, as the Windows program embeds them).
 enable_language(C)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0 fontconfig cairo-ft freetype2)
 find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
 
-set(AMORIX_GRESOURCE_XML ${CMAKE_CURRENT_SOURCE_DIR}/resources/amorix.gresource.xml)
 set(AMORIX_GRESOURCE_C ${CMAKE_CURRENT_BINARY_DIR}/amorix_resources.c)
-execute_process(
-  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-dependencies
-          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources ${AMORIX_GRESOURCE_XML}
-  OUTPUT_VARIABLE AMORIX_GRESOURCE_FILES OUTPUT_STRIP_TRAILING_WHITESPACE)
-string(REPLACE "\n" ";" AMORIX_GRESOURCE_FILES "${AMORIX_GRESOURCE_FILES}")
 add_custom_command(
   OUTPUT ${AMORIX_GRESOURCE_C}
   COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --c-name amorix
           --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/resources --target=${AMORIX_GRESOURCE_C}
-          ${AMORIX_GRESOURCE_XML}
-  DEPENDS ${AMORIX_GRESOURCE_XML} ${AMORIX_GRESOURCE_FILES})
+          ${AMORIX_GENERATED}/amorix.gresource.xml
+  DEPENDS ${AMORIX_GENERATED}/amorix.gresource.xml ${AMORIX_RESOURCE_FILES})
 
 file(GLOB AMORIX_GTK_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp)
 list(FILTER AMORIX_GTK_SOURCES EXCLUDE REGEX "gtk_main\\.cpp$")
@@ -54,11 +48,3 @@ install(FILES ${CMAKE_BINARY_DIR}/amorix.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 install(FILES dist/com.quillon.amorix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES dist/amorix.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-
-# The native benchmark's yardstick, a bare GTK window built as the program is.
-add_executable(amorix_bare_gtk_window tests/bench/bare_gtk_window.cpp)
-target_link_libraries(amorix_bare_gtk_window PRIVATE PkgConfig::GTK3)
-set_target_properties(amorix_bare_gtk_window PROPERTIES
-  OUTPUT_NAME bare_gtk_window RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-target_link_options(amorix_bare_gtk_window PRIVATE $<$<CONFIG:Release>:-s>)
-amorix_warnings(amorix_bare_gtk_window)

@@ -4,12 +4,14 @@
 // Everything above this header (forms, their layouts and handlers, the window registry, the
 // outline builder) is plain C++ and never includes <windows.h>. It asks this interface for
 // native windows, painting, edit boxes, timers, cursors, tooltips, the region calls, the drag,
-// the shell, the screen ratio and the fatal message box. Three backends implement it: Win32 for
-// the product, GTK 3 for the native Linux program, and a headless one for host tests that
-// records what happened and lets a test move the mouse, click and type.
+// the shell, the screen ratio and the fatal message box. Four backends implement it: Win32 for
+// the product, GTK 3 for the native Linux program, the web one for the browser program, and a
+// headless one for host tests that records what happened and lets a test move the mouse, click
+// and type.
 //
 // Handles are opaque pointers. The Win32 backend casts its HWND and HRGN values to them; the
-// GTK and headless backends point them at their own objects. Region and message calls keep the
+// GTK and headless backends point them at their own objects, and the web one carries the
+// numbers the page knows its windows and edit boxes by. Region and message calls keep the
 // names and argument order of their Win32 counterparts, and their results, as on Windows, are
 // the caller's to examine or ignore.
 
@@ -71,7 +73,10 @@ enum class Align { kLeft, kCenter };
 // A window-wide mouse pointer, by its numeric value: 0 default, 11 hourglass.
 enum class MousePointer { kDefault = 0, kHourglass = 11 };
 
-// An empty face means the platform's default GUI font.
+// The classic form's default face, which every backend gives a font that names none.
+inline constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
+
+// An empty face means the default face.
 struct FontSpec {
   std::u16string_view face{};
   float points = 8.25f;
@@ -191,7 +196,10 @@ class Platform {
   virtual int SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) = 0;
 
   // USER calls behind the drag and a label's press. SetCapture answers the window that had the
-  // capture before (null for none).
+  // capture before (null for none). The system's move of a window starts with the message a press
+  // on its caption sends: SendMessageA(w, kWmNcLButtonDown, kHtCaption, 0).
+  static constexpr unsigned kWmNcLButtonDown = 0xA1;
+  static constexpr std::uintptr_t kHtCaption = 2;
   virtual WindowHandle SetCapture(WindowHandle w) = 0;
   virtual int ReleaseCapture() = 0;
   virtual std::intptr_t SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,

@@ -2,11 +2,14 @@
 # The performance benchmark: the program against a bare Win32 window built with the same flags
 # (tests/bench/bare_window.cpp), both under one private wine prefix on the current display, in
 # runs that alternate program and bare window, so that whatever else loads the machine loads both
-# alike. Prints the table and writes it, with every run, to build/bench/results.md.
+# alike. Prints the tables and writes them, with every run, to build/bench/results.md, and
+# docs/performance.md whole: when and on what it was measured, the tables and the notes that
+# explain them (tests/bench/performance.md).
 #
 #   start-up          launch to the splash window mapped in the X server (tests/bench/map_wait.c)
 #   first paint       the splash's tick to the end of the main window's first paint, as the
-#                     program reports it (AMORIX_STATS_FILE); the bare window does the same
+#                     program reports it (AMORIX_STATS_FILE); the bare window does the same, and
+#                     so does a second one whose new window holds three edit controls
 #   peak working set  as each process reports it on the way out, and where the difference lies:
 #                     each process's mappings (/proc/PID/smaps, 500 ms after the main window, or
 #                     the bare window's second one, came up), and what the program reports of its
@@ -23,20 +26,29 @@ runs=${AMORIX_BENCH_RUNS:-10}
 trips=${AMORIX_BENCH_TRIPS:-1000}
 out=build/bench
 exe="build/windows/Quillon Amorix.exe"
-bare=build/windows/bench/bare_window.exe
+bare=build/bench/windows/bare_window.exe
 tests=build/windows/tests/amorix_windows_tests.exe
 host_bench=build/host/tests/amorix_bench
-for f in "$exe" "$bare" "$tests"; do
+for f in "$exe" "$tests"; do
   [ -f "$f" ] || { echo "bench: $f is missing: run 'make build' first" >&2; exit 1; }
 done
 [ -n "${DISPLAY:-}" ] || { echo "bench: no display; run it through scripts/with-xvfb.sh" >&2; exit 1; }
 rm -rf "$out/smaps"
 mkdir -p "$out/smaps"
-cc -O2 -Wall -Wextra -Werror -o "$out/map_wait" tests/bench/map_wait.c -lX11
+# The yardsticks and map_wait, a project of their own (tests/bench/CMakeLists.txt), built for
+# Windows with the program's toolchain and natively.
+bench_build() {
+  cmake -S tests/bench -B "$out/$1" -DCMAKE_BUILD_TYPE=Release "${@:2}" >/dev/null
+  cmake --build "$out/$1" -j2 >/dev/null
+}
+bench_build windows --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake"
+bench_build linux
+map_wait=$out/linux/map_wait
 
 prefix=$(realpath -m "$out/wineprefix")
 scripts/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. scripts/wine-env.sh
+export WINEPREFIX=$prefix
 wineserver -f -p </dev/null >/dev/null 2>&1 &
 server=$!
 # Ends every process of this private prefix, then its server.
@@ -46,7 +58,8 @@ wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 stats=$(realpath -m "$out/stats.txt")
 stats_wine="Z:${stats//\//\\}"
-raw=$out/runs.tsv
+raw=$out/runs.tsv laps=$out/laps.tsv
+: >"$laps"
 printf 'run\tprogram\tstartup_ms\tfirst_paint_ms\tpeak_bytes\tws_first_paint\tws_prepared\tws_tick_paint\tpicture_bytes\tpaint_buffer_bytes\tfonts\n' >"$raw"
 
 value() { sed -n "s/^$1=//p" "$stats"; }
@@ -61,16 +74,20 @@ startup_of() {
   awk 'NR == 1 { print $3 }' <<<"$1"
 }
 
-# One run: program or bare window, launched, watched, closed; appends a line to runs.tsv.
+# One run: the program, the bare window, or the bare window whose new window holds three edit
+# controls ("edits"), launched, watched, closed; appends a line to runs.tsv (and the program's
+# laps to laps.tsv).
 one_run() {
   local run=$1 which=$2 watch
   rm -f "$stats"
   if [ "$which" = amorix ]; then
-    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$map_wait" -T 40000 -m Amorix -m Amorix-Nimbus \
       -s 500 -p "$out/smaps/$which-$run" -c Amorix-Nimbus -- wine "$exe") || true
+    sed -n "s/^\(lap_[^=]*\)_us=/$run\t\1\t/p" "$stats" >>"$laps"
   else
-    watch=$(AMORIX_STATS_FILE=$stats_wine "$out/map_wait" -T 40000 -m Bare -s 4000 -m Bare \
-      -p "$out/smaps/$which-$run" -c Bare -- wine "$bare" --tick) || true
+    watch=$(AMORIX_STATS_FILE=$stats_wine "$map_wait" -T 40000 -m Bare -s 4000 -m Bare \
+      -p "$out/smaps/$which-$run" -c Bare -- wine "$bare" --tick \
+      $([ "$which" = edits ] && echo --edits)) || true
   fi
   local startup
   startup=$(startup_of "$watch" "run $run of $which") || return 1
@@ -94,7 +111,7 @@ alternate() {
 }
 
 echo "bench: $runs runs of each, alternating, after one warm-up run of each"
-alternate one_run
+alternate one_run amorix bare edits
 
 echo "bench: hover repaint and $trips round trips of each kind (this takes a few minutes)"
 tests_log=$out/windows-tests.log
@@ -123,14 +140,59 @@ ratios() {  # program / bare (or the kind given), run by run
 fmt() { awk -v v="$1" -v d="$2" 'BEGIN { printf "%." d "f", v }'; }
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t) ? "met" : "**missed**" }'; }
 
-startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
-startup_r=$(ratios 3 | median)
-paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
-paint_r=$(ratios 4 | median)
-peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
-peak_r=$(ratios 5 | median)
-size=$(stat -c %s "$exe") bare_size=$(stat -c %s "$bare")
+# The figures the yardstick rows show, from the runs in $raw: the program's against the bare
+# window's and against the bare window whose new window holds boxes (the run kind BOXES).
+# Usage: figures BOXES PROGRAM BARE
+figures() {
+  startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
+  startup_r=$(ratios 3 | median)
+  paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
+  paint_r=$(ratios 4 | median)
+  paint_e=$(field "$1" 4 | median) paint_er=$(ratios 4 "$1" | median)
+  peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
+  peak_r=$(ratios 5 | median)
+  size=$(stat -c %s "$2") bare_size=$(stat -c %s "$3")
+}
+figures edits "$exe" "$bare"
 mib() { awk -v b="$1" 'BEGIN { printf "%.2f MiB", b / 1048576 }'; }
+
+# The rows that compare a program with its bare windows, from the figures above; the peak's name
+# and what the bare window's new window holds are the platform's. Usage: yardstick_rows PEAK BOXES
+yardstick_rows() {
+  echo "| figure | program | bare window | ratio | target | |"
+  echo "|---|---|---|---|---|---|"
+  echo "| start-up: launch to the splash mapped | $(fmt "$startup_a" 1) ms | $(fmt "$startup_b" 1) ms |" \
+    "$(fmt "$startup_r" 2)× | ≤ 1.2× | $(verdict "$startup_r" 1.2) |"
+  echo "| first paint: splash tick to the end of the main window's first paint |" \
+    "$(fmt "$paint_a" 1) ms | $(fmt "$paint_b" 1) ms (its own tick to a new window painted) |" \
+    "$(fmt "$paint_r" 2)× | | |"
+  echo "| the same against the bare window whose new window holds $2 |" \
+    "$(fmt "$paint_a" 1) ms | $(fmt "$paint_e" 1) ms | $(fmt "$paint_er" 2)× | ≤ 1.5× |" \
+    "$(verdict "$paint_er" 1.5) |"
+  echo "| $1 | $(mib "$peak_a") | $(mib "$peak_b") | $(fmt "$peak_r" 2)× | ≤ 1.3× |" \
+    "$(verdict "$peak_r" 1.3) |"
+  echo "| executable size, pictures included | $(kib "$size") | $(kib "$bare_size") | |" \
+    "≤ 1.5 MiB | $(verdict "$size" 1572864) |"
+}
+
+# Every run, the warm-up's too. Usage: run_rows PEAK
+run_rows() {
+  echo "| run | program | start-up ms | first paint ms | $1 bytes |"
+  echo "|---|---|---|---|---|"
+  awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
+}
+
+# The program's first tick step by step, from its laps. Usage: lap_table LAPS
+lap_table() {
+  echo "The program's first tick, step by step (medians; each step from the end of the one before):"
+  echo
+  echo "| step | ms |"
+  echo "|---|---|"
+  for key in $(cut -f2 "$1" | sort -u); do
+    echo "| ${key#lap_??_} | $(awk -F'\t' -v k="$key" '$1 > 0 && $2 == k { print $3 / 1000 }' "$1" |
+      median | awk '{ printf "%.2f", $1 }') |"
+  done
+}
 
 hover_worst=$(awk '/^\[paint\]/ { for (i = 2; i <= NF; ++i) { split($i, kv, "="); f[kv[1]] = kv[2] }
   r = (f["lit"] > f["unlit"] ? f["lit"] : f["unlit"]) / f["area"]; if (r > w) { w = r; l = f["label"]; a = f["area"]; p = (f["lit"] > f["unlit"] ? f["lit"] : f["unlit"]) } }
@@ -179,23 +241,12 @@ breakdown() {
 
 table=$out/results.md
 {
-  echo "# Amorix performance"
+  echo "## The Windows program under wine"
   echo
-  echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $load_before before and" \
-    "$load_after after; wine $(wine --version 2>/dev/null | head -1); $runs runs of each," \
-    "program and bare window alternating, medians (ratios: the median of the run-by-run ratios)."
+  echo "wine $(wine --version 2>/dev/null | head -1); $runs runs of each, program and bare windows" \
+    "alternating, medians (ratios: the median of the run-by-run ratios)."
   echo
-  echo "| figure | program | bare window | ratio | target | |"
-  echo "|---|---|---|---|---|---|"
-  echo "| start-up: launch to the splash mapped | $(fmt "$startup_a" 1) ms | $(fmt "$startup_b" 1) ms |" \
-    "$(fmt "$startup_r" 2)× | ≤ 1.2× | $(verdict "$startup_r" 1.2) |"
-  echo "| first paint: splash tick to the end of the main window's first paint |" \
-    "$(fmt "$paint_a" 1) ms | $(fmt "$paint_b" 1) ms (its own tick to a new window painted) |" \
-    "$(fmt "$paint_r" 2)× | ≤ 1.5× | $(verdict "$paint_r" 1.5) |"
-  echo "| peak working set | $(mib "$peak_a") | $(mib "$peak_b") | $(fmt "$peak_r" 2)× | ≤ 1.3× |" \
-    "$(verdict "$peak_r" 1.3) |"
-  echo "| executable size, pictures included | $size bytes ($(mib "$size")) | $bare_size bytes | |" \
-    "≤ 1.5 MiB | $(verdict "$size" 1572864) |"
+  yardstick_rows "peak working set" "three edit controls"
   echo "| paint per hover change (worst of the main window's 4 hover labels) |" \
     "$hover_px px for the $hover_label label of $hover_area px | | ${hover_ratio}× | ≤ 2× |" \
     "$(verdict "$hover_ratio" 2) |"
@@ -228,11 +279,9 @@ table=$out/results.md
     "$(mib "$(field amorix 7 | median)"), the main window painted $(mib "$(field amorix 8 | median)")," \
     "peak $(mib "$peak_a")."
   echo
-  echo "## Every run"
+  lap_table "$laps"
   echo
-  echo "| run | program | start-up ms | first paint ms | peak working set bytes |"
-  echo "|---|---|---|---|---|"
-  awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
+  run_rows "peak working set"
 } >"$table"
 cat "$table"
 
@@ -241,7 +290,7 @@ cat "$table"
 # same display, alternating likewise; both without the accessibility bus or a settings service.
 # A second yardstick for the first paint: the bare window whose new window holds three entries.
 # The program's laps of its first tick (lap_NN_STEP_us) are tabled step by step.
-native=build/linux/amorix native_bare=build/linux/bench/bare_gtk_window
+native=build/linux/amorix native_bare=build/bench/linux/bare_gtk_window
 if [ -x "$native" ] && [ -x "$native_bare" ]; then
   raw=$out/native-runs.tsv laps=$out/native-laps.tsv
   stats=$(realpath -m "$out/native-stats.txt")
@@ -252,11 +301,11 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
     rm -f "$stats"
     export AMORIX_STATS_FILE=$stats NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
     if [ "$which" = amorix ]; then
-      watch=$("$out/map_wait" -T 40000 -m Amorix -m Amorix-Nimbus -s 500 -c Amorix-Nimbus -- \
+      watch=$("$map_wait" -T 40000 -m Amorix -m Amorix-Nimbus -s 500 -c Amorix-Nimbus -- \
         "$native") || true
       sed -n "s/^\(lap_[^=]*\)_us=/$run\t\1\t/p" "$stats" >>"$laps"
     else
-      watch=$("$out/map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick \
+      watch=$("$map_wait" -T 40000 -m Bare -s 4000 -c Bare -- "$native_bare" --tick \
         $([ "$which" = entries ] && echo --entries)) || true
     fi
     unset AMORIX_STATS_FILE
@@ -267,13 +316,7 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
   }
   echo "bench: the native program, $runs runs of each, alternating, after one warm-up run of each"
   alternate native_run amorix bare entries
-  startup_a=$(field amorix 3 | median) startup_b=$(field bare 3 | median)
-  startup_r=$(ratios 3 | median)
-  paint_a=$(field amorix 4 | median) paint_b=$(field bare 4 | median)
-  paint_e=$(field entries 4 | median) paint_r=$(ratios 4 entries | median)
-  peak_a=$(field amorix 5 | median) peak_b=$(field bare 5 | median)
-  peak_r=$(ratios 5 | median)
-  size=$(stat -c %s "$native") bare_size=$(stat -c %s "$native_bare")
+  figures entries "$native" "$native_bare"
   {
     echo
     echo "## The native Linux program (GTK $(pkg-config --modversion gtk+-3.0 2>/dev/null))"
@@ -281,33 +324,11 @@ if [ -x "$native" ] && [ -x "$native_bare" ]; then
     echo "The same figures for \`build/linux/amorix\` against a bare GTK window of the same size;"
     echo "peak memory is the peak resident set (VmHWM). $runs runs of each, medians."
     echo
-    echo "| figure | program | bare window | ratio | target | |"
-    echo "|---|---|---|---|---|---|"
-    echo "| start-up: launch to the splash mapped | $(fmt "$startup_a" 1) ms | $(fmt "$startup_b" 1) ms |" \
-      "$(fmt "$startup_r" 2)× | ≤ 1.2× | $(verdict "$startup_r" 1.2) |"
-    echo "| first paint: splash tick to the end of the main window's first paint |" \
-      "$(fmt "$paint_a" 1) ms | $(fmt "$paint_b" 1) ms (its own tick to a new window painted) |" \
-      "| | |"
-    echo "| the same against the bare window whose new window holds three entries |" \
-      "$(fmt "$paint_a" 1) ms | $(fmt "$paint_e" 1) ms | $(fmt "$paint_r" 2)× | ≤ 1.5× |" \
-      "$(verdict "$paint_r" 1.5) |"
-    echo "| peak resident set | $(mib "$peak_a") | $(mib "$peak_b") | $(fmt "$peak_r" 2)× | ≤ 1.3× |" \
-      "$(verdict "$peak_r" 1.3) |"
-    echo "| executable size, pictures included | $size bytes ($(mib "$size")) | $bare_size bytes | |" \
-      "≤ 1.5 MiB | $(verdict "$size" 1572864) |"
+    yardstick_rows "peak resident set" "three entries"
     echo
-    echo "The program's first tick, step by step (medians; each step from the end of the one before):"
+    lap_table "$laps"
     echo
-    echo "| step | ms |"
-    echo "|---|---|"
-    for key in $(cut -f2 "$laps" | sort -u); do
-      echo "| ${key#lap_??_} | $(awk -F'\t' -v k="$key" '$1 > 0 && $2 == k { print $3 / 1000 }' "$laps" |
-        median | awk '{ printf "%.2f", $1 }') |"
-    done
-    echo
-    echo "| run | program | start-up ms | first paint ms | peak resident bytes |"
-    echo "|---|---|---|---|---|"
-    awk -F'\t' 'NR > 1 { printf "| %s%s | %s | %s | %s | %s |\n", $1, ($1 == 0 ? " (warm-up)" : ""), $2, $3, $4, $5 }' "$raw"
+    run_rows "peak resident"
   } | tee -a "$table"
 fi
 
@@ -318,3 +339,18 @@ if [ -f build/web/index.html ]; then
   echo "bench: the web build in headless Chromium"
   { echo; /usr/bin/python3 tests/bench/web_bench.py "$runs"; } | tee -a "$table"
 fi
+
+# --- docs/performance.md ---------------------------------------------------------------------------
+# Written whole: when and on what it was measured, then tests/bench/performance.md (but for its
+# opening comment) with the figures where it says so.
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+{
+  echo "# Performance"
+  echo
+  echo "Written by \`make bench\` on $(date -u '+%-d %B %Y at %H:%M UTC'): $cpu, $(nproc) cores," \
+    "$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) of memory, load" \
+    "average $load_before as it began and $load_end as it ended."
+  sed -e '1,/-->$/d' -e "/^<!-- the figures -->\$/{r $table" -e 'd}' tests/bench/performance.md
+} >docs/performance.md
+echo "bench: written to docs/performance.md"

@@ -135,7 +135,8 @@ signs() { # the number of signatures osslsigncode was asked for, the password re
 
 prefix=$work/wineprefix
 "$root/scripts/wine-prefix.sh" "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX=$prefix
 cp "$first/build/dist/$name.msi" "$work/"
 msiexec() { (cd "$work" && wine msiexec "$1" "${2:-$name.msi}" /qn </dev/null >>"$work/wine.log" 2>&1); }
 property() { msiinfo export "$work/$name.msi" Property | tr -d '\r' | awk -v p="$1" '$1 == p { print $2 }'; }

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, only the Debian packages that the build, the tests and `make run` need
 # and that are missing. Safe to run again and again. With "native", only what building and
-# running the native Linux program needs (no wine, no cross compiler).
+# running the native Linux program needs (no wine, no cross compiler). With --stamp FILE, the
+# packages found installed and their versions are written to FILE at the end: the Makefile asks
+# again only when this script is newer than its stamp.
+# Usage: install-deps.sh [--stamp FILE] [native]
 set -euo pipefail
+stamp=""
+if [ "${1:-}" = --stamp ]; then
+  stamp=$2
+  shift 2
+fi
 
 native=(
   make cmake g++ pkg-config libgtk-3-dev libglib2.0-dev-bin fonts-liberation fonts-urw-base35
@@ -48,4 +56,10 @@ axe_dir="$(cd "$(dirname "$0")/.." && pwd)/build/npm"
 if [ "${1:-}" != native ] && [ ! -f "$axe_dir/node_modules/axe-core/axe.min.js" ]; then
   echo "Installing axe-core into build/npm"
   npm install --prefix "$axe_dir" --no-save --no-audit --no-fund --loglevel=error axe-core@4.14.1
+fi
+
+if [ -n "$stamp" ]; then
+  mkdir -p "$(dirname "$stamp")"
+  dpkg-query -W -f='${Package} ${Version}\n' "${packages[@]}" >"$stamp.new"
+  mv "$stamp.new" "$stamp"
 fi

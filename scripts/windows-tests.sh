@@ -5,9 +5,9 @@
 # the server is stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-prefix=$(realpath -m build/windows/wineprefix)
-scripts/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. scripts/wine-env.sh
+export WINEPREFIX=$PWD/build/windows/wineprefix
+scripts/wine-prefix.sh "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true

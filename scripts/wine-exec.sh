@@ -6,5 +6,7 @@ here=$(dirname "$0")
 prefix=$(realpath -m "$1")
 shift
 "$here/wine-prefix.sh" "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+debug=${WINEDEBUG:-}  # the caller's, when it asks for wine's debugging output
+. "$here/wine-env.sh"
+export WINEPREFIX=$prefix WINEDEBUG=${debug:-$WINEDEBUG}
 exec wine "$@"

@@ -5,8 +5,6 @@
 namespace amorix {
 namespace {
 
-constexpr unsigned kWmNcLButtonDown = 0xA1;
-constexpr std::uintptr_t kHtCaption = 2;
 constexpr int kRedraw = -1;
 
 enum Kind : std::int16_t {
@@ -91,7 +89,7 @@ void ApplyOutline(Form& window) {
 void BeginWindowDrag(Form& window) {
   Platform& user = window.platform();
   user.ReleaseCapture();
-  user.SendMessageA(window.hWnd(), kWmNcLButtonDown, kHtCaption, 0);
+  user.SendMessageA(window.hWnd(), Platform::kWmNcLButtonDown, Platform::kHtCaption, 0);
 }
 
 }  // namespace amorix

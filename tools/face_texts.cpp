@@ -34,9 +34,9 @@ namespace {
 
 using amorix::FontSpec;
 using amorix::Form;
+using amorix::kDefaultFace;
 using Key = std::tuple<std::u16string, bool, bool>;  // face, bold, italic
 
-constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
 constexpr std::u16string_view kNumberCharacters = u" 0123456789+-.E";
 
 struct Use {

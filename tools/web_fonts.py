@@ -16,21 +16,14 @@ Usage: web_fonts.py FACE_TEXTS PAGE_CSS OUT_DIR
        (writes OUT_DIR/amorix.css, PAGE_CSS and the rules, and OUT_DIR/fonts/*.woff2)
 """
 
+import re
 import sys
 from pathlib import Path
 
 from fontTools import subset
 
-# (face, weight, style) -> the free font with the same metrics.
-LIBERATION = "/usr/share/fonts/truetype/liberation/"
-SOURCES = {
-    ("MS Sans Serif", "regular", "upright"): LIBERATION + "LiberationSans-Regular.ttf",
-    ("MS Sans Serif", "bold", "upright"): LIBERATION + "LiberationSans-Bold.ttf",
-    ("Times New Roman", "regular", "italic"): LIBERATION + "LiberationSerif-Italic.ttf",
-    ("Times New Roman", "bold", "upright"): LIBERATION + "LiberationSerif-Bold.ttf",
-    ("Monotype Corsiva", "regular", "italic"):
-        "/usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf",
-}
+# The face table: one line a cut, columns two or more spaces apart.
+FACES = Path(__file__).resolve().parents[1] / "resources" / "faces.txt"
 # The name records that name the font itself (family, unique, full, PostScript and the
 # typographic names), as opposed to its copyright and licence notices, which stay as they are.
 OWN_NAMES = {1, 3, 4, 6, 16, 17, 18, 21, 22}
@@ -50,6 +43,17 @@ def ranges(points):
         else:
             runs.append([p, p])
     return ", ".join(f"U+{a:X}" if a == b else f"U+{a:X}-{b:X}" for a, b in runs)
+
+
+def sources():
+    """(face, weight, style) -> the free font with the same metrics, from the face table."""
+    found = {}
+    for line in FACES.read_text().splitlines():
+        if line and not line.startswith("#"):
+            face, weight, style, _family, _wine, font = re.split(r"  +", line.strip())
+            if font != "-":
+                found[(face, weight, style)] = font
+    return found
 
 
 def make(source, points, use, target):
@@ -88,8 +92,9 @@ def main():
         face, weight, style, use, hexes = line.split("\t")
         faces.append(((face, weight, style), use, {int(h, 16) for h in hexes.split(",")}))
     first = {key: points for key, use, points in faces if use == "first"}
+    fonts = sources()
     for (face, weight, style), use, points in faces:
-        source = SOURCES.get((face, weight, style))
+        source = fonts.get((face, weight, style))
         if not source:
             sys.exit(f"web_fonts: no font stands in for {face} {weight} {style}")
         if use == "typed":

@@ -16,7 +16,7 @@ constexpr FormDef kForm3{.caption = u"Credit", .client_width = 6720, .client_hei
                          .shpborder = kBorder};
 
 //                                      left   top  width height
-constexpr LabelDef kLabel4{.box = {6120,   30,  255,  375}, .caption = u"0", .fore_color = 192,
+constexpr LabelDef kLabel4{.box = {6120,   30,  255,  375}, .caption = u"0", .fore_color = kDarkRed,
                            .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 13.5f, true}, .tooltip = u"Close"};
 // clang-format on
@@ -32,10 +32,10 @@ void Form3::Form_Load() {
   ApplyOutline(*this);
 }
 void Form3::Form_MouseMove() {
-  Label4.SetForeColor(192);
+  Label4.SetForeColor(kDarkRed);
 }
 void Form3::Label4_MouseMove() {
-  Label4.SetForeColor(255);
+  Label4.SetForeColor(kBrightRed);
 }
 
 void Form3::Label4_Click() {

@@ -15,7 +15,7 @@ constexpr FormDef kForm6{.caption = u"SW. Formation", .client_width = 5100, .cli
                          .shpborder = kBorder};
 
 //                                      left   top  width height
-constexpr LabelDef kLabel1{.box = {2280, 3360,  255,  255}, .caption = u"0", .fore_color = 192,
+constexpr LabelDef kLabel1{.box = {2280, 3360,  255,  255}, .caption = u"0", .fore_color = kDarkRed,
                            .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 12}, .tooltip = u"Close"};
 // clang-format on
@@ -31,10 +31,10 @@ void Form6::Form_Load() {
   ApplyOutline(*this);
 }
 void Form6::Form_MouseMove() {
-  Label1.SetForeColor(192);
+  Label1.SetForeColor(kDarkRed);
 }
 void Form6::Label1_MouseMove() {
-  Label1.SetForeColor(255);
+  Label1.SetForeColor(kBrightRed);
 }
 void Form6::Label1_Click() {
   Unload();

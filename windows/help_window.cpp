@@ -35,7 +35,7 @@ constexpr LabelDef kLabel2{.box = {1920, 3275, 1095, 255}, .caption = u"Click he
 constexpr LabelDef kLabel1{.box = {3000, 2270, 1335, 255}, .caption = u"Click here",
                            .fore_color = kColorBackground, .back_style = BackStyle::kTransparent,
                            .font = kLinkFont, .link = true};
-constexpr LabelDef kLabel4{.box = {6120,   45,  255,  375}, .caption = u"0", .fore_color = 192,
+constexpr LabelDef kLabel4{.box = {6120,   45,  255,  375}, .caption = u"0", .fore_color = kDarkRed,
                            .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 13.5f, true}, .tooltip = u"Close"};
 // clang-format on
@@ -69,12 +69,12 @@ void Form4::Form_Load() {
 }
 
 void Form4::Form_MouseMove() {
-  Label4.SetForeColor(192);
+  Label4.SetForeColor(kDarkRed);
   for (Label* link : {&Label1, &Label2, &Label3, &Label5}) link->SetFontUnderline(false);
 }
 
 void Form4::Label4_MouseMove() {
-  Label4.SetForeColor(255);
+  Label4.SetForeColor(kBrightRed);
 }
 void Form4::Label1_MouseMove() {
   Label1.SetFontUnderline(true);

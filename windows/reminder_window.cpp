@@ -16,7 +16,7 @@ constexpr FormDef kForm2{.caption = u"Information", .client_width = 4200, .clien
                          .shpborder = kBorder};
 
 //                                      left   top  width height
-constexpr LabelDef kLabel4{.box = {3360,    0,  255,  255}, .caption = u"0", .fore_color = 192,
+constexpr LabelDef kLabel4{.box = {3360,    0,  255,  255}, .caption = u"0", .fore_color = kDarkRed,
                            .back_style = BackStyle::kTransparent,
                            .font = {u"MS Sans Serif", 12, true}, .tooltip = u"Close"};
 constexpr LabelDef kLabel3{.box = { 360,  840, 2895,  735},
@@ -53,18 +53,18 @@ void Form2::Form_Load() {
 void Form2::Form_MouseMove() {
   Label3.SetVisible(false);
   Label2.SetForeColor(0);
-  Label4.SetForeColor(192);
+  Label4.SetForeColor(kDarkRed);
   if (!Label2.Visible()) Label3.SetVisible(true);
 }
 
 void Form2::Label2_MouseMove() {
   Label3.SetVisible(true);
-  Label2.SetForeColor(255);
+  Label2.SetForeColor(kBrightRed);
   Label2.SetVisible(false);
 }
 
 void Form2::Label4_MouseMove() {
-  Label4.SetForeColor(255);
+  Label4.SetForeColor(kBrightRed);
 }
 
 void Form2::Label4_Click() {

@@ -9,8 +9,6 @@
 namespace amorix {
 namespace {
 
-constexpr Color kDarkRed = 192;
-
 // clang-format off
 constexpr BorderShapeDef kBorder[] = {
   {.index = 0, .kind = 4, .box = {0, 0, 6435, 3855}},
@@ -57,7 +55,7 @@ void Form8::Form_MouseMove() {
 }
 
 void Form8::Label4_MouseMove() {
-  Label4.SetForeColor(255);
+  Label4.SetForeColor(kBrightRed);
 }
 void Form8::Label9_MouseMove() {
   Label9.SetForeColor(Rgb(0, 128, 0));

@@ -1,7 +1,8 @@
 #pragma once
 // The classic Windows look for backends that have no Windows to ask: the system colours of the
-// classic scheme (wine's defaults), and a font's size in points as the pixels the system makes
-// of it. Colours resolve as on Windows: packed RGB, or a system colour by index.
+// classic scheme (wine's defaults). Colours resolve as on Windows: packed RGB, or a system colour
+// by index. And the one rule for a font's size in points as the pixels the system makes of it,
+// which the Win32 backend follows too.
 //
 // Shared by the backends that paint; it belongs to none of them.
 

@@ -1,9 +1,10 @@
 #pragma once
-// UTF-16, the text of the behaviour and of Windows, as UTF-8, the text of GTK and of the headless
-// platform's log. An unpaired surrogate becomes U+FFFD, as the system's own conversions make it,
-// so no text a user can type is lost on the way or stops a conversion.
+// UTF-16, the text of the behaviour and of Windows, as UTF-8, the text of GTK, of the headless
+// platform's log and of C++ exceptions, and back. An unpaired surrogate, or each byte that starts
+// no whole character, becomes U+FFFD, as the system's own conversions make it, so no text is lost
+// on the way or stops a conversion.
 //
-// Shared by the backends that speak UTF-8 or count UTF-16 units; it belongs to none of them.
+// Shared by the behaviour and the backends that speak UTF-8; it belongs to none of them.
 
 #include <string>
 #include <string_view>
@@ -43,6 +44,37 @@ inline std::string Utf8(std::u16string_view text) {
       out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
       out += static_cast<char>(0x80 | (c & 0x3F));
     }
+  }
+  return out;
+}
+
+inline std::u16string Utf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const int extra = byte < 0x80 ? 0 : byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+    char32_t c = byte < 0x80 ? byte : byte & (0x3F >> extra);
+    bool whole = byte < 0x80 || (byte >= 0xC2 && byte <= 0xF4);
+    for (int k = 1; k <= extra && whole; ++k) {
+      const auto next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+      whole = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and what lies beyond U+10FFFF are no characters either.
+    constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (!whole || c < kLeast[extra] || c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += extra + 1;
   }
   return out;
 }

@@ -12,24 +12,22 @@
 
 #include "platform/common/frame_bands.h"
 #include "platform/gtk/gtk_platform.h"
+#include "resources/free_faces.h"
 #include "resources/resource_ids.h"
 
 namespace amorix::gtk {
 
 namespace {
 
-constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
-
-// The faces the layouts name, on metric-compatible fonts that Debian carries. They are named
-// here, where the backend names every font, and not as aliases in fontconfig's configuration,
-// which GTK reloads from files when a font is installed while the program runs.
+// The faces the layouts name, on metric-compatible fonts that Debian carries (the face table,
+// resources/faces.txt). They are named here, where the backend names every font, and not as
+// aliases in fontconfig's configuration, which GTK reloads from files when a font is installed
+// while the program runs.
 std::string FreeFamily(std::u16string_view face) {
+#define AMORIX_FREE_FAMILY(name, family) {name, family},
   static constexpr std::pair<std::u16string_view, const char*> kFree[] = {
-      {u"MS Sans Serif", "Liberation Sans"},
-      {u"Arial", "Liberation Sans"},
-      {u"Times New Roman", "Liberation Serif"},
-      {u"Monotype Corsiva", "Z003"},
-  };
+      AMORIX_FREE_FAMILIES(AMORIX_FREE_FAMILY)};
+#undef AMORIX_FREE_FAMILY
   if (face.empty()) face = kDefaultFace;
   for (const auto& [name, family] : kFree) {
     if (name == face) return family;
@@ -37,28 +35,14 @@ std::string FreeFamily(std::u16string_view face) {
   return Utf8(face);
 }
 
+// The resource list's files, embedded under /amorix/.
 const char* ResourcePath(ResourceId id) {
   switch (id) {
-    case IDI_PROGRAM:
-      return "/amorix/amorix.ico";
-    case IDI_TERMS:
-      return "/amorix/terms.ico";
-    case IDP_FORM1:
-      return "/amorix/form1_main.jpg";
-    case IDP_FORM2:
-      return "/amorix/form2_reminder.jpg";
-    case IDP_FORM3:
-      return "/amorix/form3_credit.jpg";
-    case IDP_FORM4:
-      return "/amorix/form4_help.jpg";
-    case IDP_FORM5:
-      return "/amorix/form5_splash.jpg";
-    case IDP_FORM6:
-      return "/amorix/form6_formation.jpg";
-    case IDP_FORM7:
-      return "/amorix/form7_confirmation.jpg";
-    case IDP_FORM8:
-      return "/amorix/form8_terms.jpg";
+#define AMORIX_RESOURCE_PATH(number, file) \
+  case number:                             \
+    return "/amorix/" file;
+    AMORIX_RESOURCE_FILES(AMORIX_RESOURCE_PATH)
+#undef AMORIX_RESOURCE_PATH
     default:
       return nullptr;
   }

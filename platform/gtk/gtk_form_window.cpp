@@ -94,7 +94,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
       background_(params.background),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
       layout_(accessible::NewPanel(events)),
-      made_in_tick_(stats::CurrentTick()) {
+      made_in_tick_(stats::first_tick.Current()) {
   GtkWindow* window = GTK_WINDOW(window_);
   gtk_window_set_title(window, Utf8(params.caption).c_str());
   gtk_window_set_decorated(window, FALSE);
@@ -293,7 +293,7 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
       !gdk_cairo_get_clip_rectangle(cr, &clip)) {
     return FALSE;
   }
-  stats::Lap("paint_start");
+  stats::first_tick.Lap("paint_start");
   const PixelRect dirty{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
   if (self->see_through_) {
     // All transparent, then painted within the outline, the text boxes too.
@@ -315,7 +315,7 @@ gboolean FormWindow::OnDraw(GtkWidget*, cairo_t* cr, FormWindow* self) {
 // After the text boxes have painted: the end of the window's first paint.
 gboolean FormWindow::OnDrawn(GtkWidget*, cairo_t* cr, FormWindow* self) {
   if (gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(self->layout_)))) {
-    stats::FirstPaintDone(std::exchange(self->made_in_tick_, 0));
+    stats::first_tick.FirstPaintDone(std::exchange(self->made_in_tick_, 0));
   }
   return FALSE;
 }
@@ -397,7 +397,7 @@ void FormWindow::OnEditChanged(GtkEditable* edit, FormWindow* self) {
 
 gboolean FormWindow::OnTimer(gpointer data) {
   const TimerData timer = *static_cast<TimerData*>(data);
-  stats::TickScope tick;
+  common::FirstTick::Scope tick(stats::first_tick);
   timer.events->OnTimer(timer.timer_id);
   return G_SOURCE_CONTINUE;  // unless the timer was stopped meanwhile, which removed it
 }

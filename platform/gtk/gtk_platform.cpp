@@ -70,13 +70,13 @@ WindowHandle GtkPlatform::CreateFormWindow(const WindowSpec& params, WindowEvent
   auto form = std::make_unique<gtk::FormWindow>(*this, params, events);
   const WindowHandle handle = form->handle();
   windows_.emplace(handle, std::move(form));
-  gtk::stats::Lap("create");
+  gtk::stats::first_tick.Lap("create");
   return handle;
 }
 
 void GtkPlatform::ShowFormWindow(WindowHandle w, bool visible) {
   if (gtk::FormWindow* form = Find(w)) form->Show(visible);
-  gtk::stats::Lap("show");
+  gtk::stats::first_tick.Lap("show");
 }
 
 void GtkPlatform::DestroyFormWindow(WindowHandle w) {
@@ -87,7 +87,7 @@ void GtkPlatform::DestroyFormWindow(WindowHandle w) {
   windows_.erase(found);
   if (capture_ == w) capture_ = nullptr;
   form.reset();
-  gtk::stats::Lap("destroy");
+  gtk::stats::first_tick.Lap("destroy");
 }
 
 void GtkPlatform::Invalidate(WindowHandle w, const PixelRect& r) {
@@ -111,7 +111,7 @@ EditHandle GtkPlatform::CreateEdit(WindowHandle parent, const EditSpec& params) 
   gtk::FormWindow* form = Find(parent);
   if (!form) throw RuntimeError("The system cannot create the text box");
   GtkWidget* edit = form->CreateEdit(params);
-  gtk::stats::Lap("edit");
+  gtk::stats::first_tick.Lap("edit");
   return reinterpret_cast<EditHandle>(edit);
 }
 
@@ -121,12 +121,12 @@ std::u16string GtkPlatform::GetEditText(EditHandle e) {
 
 void GtkPlatform::SetEditText(EditHandle e, std::u16string_view text) {
   gtk::FormWindow::SetEditText(ToWidget(e), gtk::Utf8(text));
-  gtk::stats::Lap("edit_text");
+  gtk::stats::first_tick.Lap("edit_text");
 }
 
 void GtkPlatform::SetEditVisible(EditHandle e, bool visible) {
   gtk_widget_set_visible(ToWidget(e), visible);
-  gtk::stats::Lap("edit_shown");
+  gtk::stats::first_tick.Lap("edit_shown");
 }
 
 void GtkPlatform::FocusEdit(EditHandle e) {

@@ -30,8 +30,6 @@ std::u16string Utf16(const char* text) {
 
 namespace {
 
-constexpr unsigned kWmNcLButtonDown = 0xA1;
-constexpr std::uintptr_t kHtCaption = 2;
 constexpr std::intptr_t kShellOk = 42;       // above 32: the shell took the request
 constexpr std::intptr_t kShellNotFound = 2;  // no handler for the address
 
@@ -45,7 +43,7 @@ int GtkPlatform::SetWindowRgn(WindowHandle w, RegionHandle r, int) {
   form->SetShape(shape);
   if (shape) cairo_region_destroy(shape);
   delete r;
-  gtk::stats::Lap("outline");
+  gtk::stats::first_tick.Lap("outline");
   return 1;
 }
 

@@ -11,9 +11,6 @@
 namespace amorix {
 namespace {
 
-constexpr unsigned kNcLButtonDown = 0xA1;
-constexpr std::uintptr_t kHtCaption = 2;
-
 std::string Args(std::initializer_list<std::string> parts) {
   std::string joined;
   for (const std::string& part : parts) {
@@ -322,7 +319,7 @@ std::intptr_t HeadlessPlatform::SendMessageA(WindowHandle w, unsigned msg, std::
                                              std::intptr_t lparam) {
   Record("SendMessageA(" + Args({Name(w), Str(msg), Str(wparam), Str(lparam)}) + ")");
   NativeWindowTag* window = Live(w);
-  if (window && msg == kNcLButtonDown && wparam == kHtCaption) {
+  if (window && msg == kWmNcLButtonDown && wparam == kHtCaption) {
     ++window->info.drags;
     window->info.x += drag_dx_;
     window->info.y += drag_dy_;

@@ -83,16 +83,9 @@ EMSCRIPTEN_KEEPALIVE void amorix_capture_lost(int window) {
 }
 
 int main() {
-  amx_picture_file(IDI_PROGRAM, "amorix.ico");
-  amx_picture_file(IDI_TERMS, "terms.ico");
-  amx_picture_file(IDP_FORM1, "form1_main.jpg");
-  amx_picture_file(IDP_FORM2, "form2_reminder.jpg");
-  amx_picture_file(IDP_FORM3, "form3_credit.jpg");
-  amx_picture_file(IDP_FORM4, "form4_help.jpg");
-  amx_picture_file(IDP_FORM5, "form5_splash.jpg");
-  amx_picture_file(IDP_FORM6, "form6_formation.jpg");
-  amx_picture_file(IDP_FORM7, "form7_confirmation.jpg");
-  amx_picture_file(IDP_FORM8, "form8_terms.jpg");
+#define AMORIX_PICTURE_FILE(number, file) amx_picture_file(number, file);
+  AMORIX_RESOURCE_FILES(AMORIX_PICTURE_FILE)
+#undef AMORIX_PICTURE_FILE
   amx_boot();
   return 0;
 }

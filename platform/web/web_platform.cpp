@@ -15,11 +15,8 @@ namespace amorix {
 
 namespace {
 
-constexpr unsigned kWmNcLButtonDown = 0xA1;
-constexpr std::uintptr_t kHtCaption = 2;
 constexpr std::intptr_t kShellOk = 42;  // above 32: the request was taken
 constexpr int kCssPixelsPerInch = 96;   // a CSS pixel is 1/96 inch, whatever the screen
-constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
 // A box the layouts leave unnamed shows nothing of its own (the help window's takes a typed
 // code unseen), yet it can hold the focus, and a page names whatever does.
 constexpr std::u16string_view kUnnamedBox = u"Code";

@@ -1,17 +1,13 @@
 #include "platform/win32/win32_fonts.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "platform/common/classic_look.h"
 
 namespace amorix::win32 {
 
-namespace {
-constexpr std::u16string_view kDefaultFace = u"MS Sans Serif";
-}
-
 int FontCache::HeightForPoints(float points, int pixels_per_inch) {
-  // Hundredths of a point keep 8.25 exact; MulDiv rounds half away from zero like the system.
-  return -::MulDiv(static_cast<int>(std::lround(points * 100.0f)), pixels_per_inch, 7200);
+  return -common::PixelsForPoints(points, pixels_per_inch);  // negative: the em height
 }
 
 HFONT FontCache::Get(const FontSpec& params) {

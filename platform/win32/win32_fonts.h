@@ -1,7 +1,7 @@
 #pragma once
 // Fonts by description. Every window names its fonts by face, size and style; the same few
 // descriptions recur in every load of every window, so each is made once and kept for the life of
-// the process. An empty face is the classic form default, MS Sans Serif.
+// the process. An empty face is the default face (kDefaultFace).
 
 #include <windows.h>
 

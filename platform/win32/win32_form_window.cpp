@@ -48,7 +48,7 @@ FormWindow::FormWindow(Win32Platform& platform, WindowEvents& events, Color back
     : platform_(platform),
       events_(events),
       background_(background),
-      made_in_tick_(stats::CurrentTick()) {
+      made_in_tick_(stats::first_tick.Current()) {
   stats::FormWindowMade();
 }
 
@@ -144,7 +144,7 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
       events_.OnMouseUp(MouseAt(wparam, lparam, MouseButton::kMiddle));
       return 0;
     case WM_TIMER: {
-      stats::TickScope tick;
+      common::FirstTick::Scope tick(stats::first_tick);
       events_.OnTimer(static_cast<int>(wparam));
       return 0;
     }
@@ -211,13 +211,13 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
 // The dirty area is composed a band of rows at a time in the kept buffer; each band goes to the
 // screen whole.
 void FormWindow::Paint() noexcept {
-  stats::Lap("wm_paint");
+  stats::first_tick.Lap("wm_paint");
   PaintGuard paint(hwnd_);
   const RECT dirty = paint.dirty();
   if (!paint.dc() || ::IsRectEmpty(&dirty)) return;
   HDC memory = platform_.paint_buffer().Get(paint.dc(), dirty.right - dirty.left);
   if (!memory) return;
-  stats::Lap("paint_buffer");
+  stats::first_tick.Lap("paint_buffer");
   // Locals from here on: the behaviour's paint is the last use of `this`.
   HWND window = hwnd_;
   WindowEvents& events = events_;
@@ -241,7 +241,7 @@ void FormWindow::Paint() noexcept {
   }
   stats::AddPaintedPixels(static_cast<long long>(dirty.right - dirty.left) *
                           (dirty.bottom - dirty.top));
-  stats::FirstPaintDone(tick);
+  stats::first_tick.FirstPaintDone(tick);
   stats::Mark(tick ? stats::Stage::kTickPaint : stats::Stage::kFirstPaint);
   if (first && ::IsWindow(window)) ::PostMessageW(window, kMakeTooltips, 0, 0);
 }

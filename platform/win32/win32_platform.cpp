@@ -69,7 +69,7 @@ WindowHandle Win32Platform::CreateFormWindow(const WindowSpec& params, WindowEve
   HWND window = FormWindow::Create(owner, params.in_taskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW,
                                    caption.c_str(), bounds, instance_);
   if (!window) throw RuntimeError("The system cannot create the window");
-  win32::stats::Lap("create");
+  win32::stats::first_tick.Lap("create");
   return ToWindowHandle(window);
 }
 
@@ -86,12 +86,12 @@ HICON Win32Platform::Icon(ResourceId id, bool big) {
 
 void Win32Platform::ShowFormWindow(WindowHandle w, bool visible) {
   ::ShowWindow(ToHwnd(w), visible ? SW_SHOW : SW_HIDE);
-  win32::stats::Lap("show");
+  win32::stats::first_tick.Lap("show");
 }
 
 void Win32Platform::DestroyFormWindow(WindowHandle w) {
   ::DestroyWindow(ToHwnd(w));
-  win32::stats::Lap("destroy");
+  win32::stats::first_tick.Lap("destroy");
 }
 
 void Win32Platform::Invalidate(WindowHandle w, const PixelRect& r) {
@@ -119,7 +119,7 @@ EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& params
   FormWindow* form = FormWindow::From(ToHwnd(parent));
   HWND edit = form ? form->CreateEdit(params, fonts_.Get(params.font)) : nullptr;
   if (!edit) throw RuntimeError("The system cannot create the text box");
-  win32::stats::Lap("edit");
+  win32::stats::first_tick.Lap("edit");
   return ToEditHandle(edit);
 }
 
@@ -133,17 +133,17 @@ std::u16string Win32Platform::GetEditText(EditHandle e) {
 
 void Win32Platform::SetEditText(EditHandle e, std::u16string_view text) {
   ::SetWindowTextW(ToHwnd(e), ToWide(text).c_str());
-  win32::stats::Lap("edit_text");
+  win32::stats::first_tick.Lap("edit_text");
 }
 
 void Win32Platform::SetEditVisible(EditHandle e, bool visible) {
   ::ShowWindow(ToHwnd(e), visible ? SW_SHOW : SW_HIDE);
-  win32::stats::Lap("edit_shown");
+  win32::stats::first_tick.Lap("edit_shown");
 }
 
 void Win32Platform::FocusEdit(EditHandle e) {
   ::SetFocus(ToHwnd(e));
-  win32::stats::Lap("focus");
+  win32::stats::first_tick.Lap("focus");
 }
 
 void Win32Platform::StartTimer(WindowHandle w, int timer_id, unsigned interval_ms) {

@@ -8,16 +8,12 @@
 #include <atomic>
 #include <cstdio>
 
-#include "platform/common/tick_laps.h"
 #include "platform/win32/unique_handle.h"
 
 namespace amorix::win32::stats {
 
 namespace {
 
-std::int64_t current_tick = 0;
-std::int64_t first_paint_us = -1;
-common::TickLaps laps;
 std::atomic<long long> painted_pixels{0};
 std::atomic<long> form_windows{0};
 std::atomic<long> program_regions{0};
@@ -32,47 +28,24 @@ long long WorkingSet(bool peak) {
   return static_cast<long long>(peak ? memory.PeakWorkingSetSize : memory.WorkingSetSize);
 }
 
-std::int64_t Now() {
+std::int64_t Counter() {
   LARGE_INTEGER now{};
   ::QueryPerformanceCounter(&now);
   return now.QuadPart;
 }
 
-}  // namespace
-
-TickScope::TickScope() : outer_(current_tick) {
-  current_tick = Now();
-  laps.Tick(current_tick);
-}
-
-TickScope::~TickScope() {
-  current_tick = outer_;
-}
-
-std::int64_t CurrentTick() {
-  return current_tick;
-}
-
-void FirstPaintDone(std::int64_t tick) {
-  if (tick == 0 || first_paint_us >= 0) return;
+std::int64_t CounterPerSecond() {
   LARGE_INTEGER frequency{};
   ::QueryPerformanceFrequency(&frequency);
-  if (frequency.QuadPart <= 0) return;
-  first_paint_us = (Now() - tick) * 1000000 / frequency.QuadPart;
-  laps.Done();
+  return frequency.QuadPart;
 }
 
-void Lap(const char* step) {
-  laps.Lap(step, Now());
-}
+}  // namespace
 
-std::int64_t TickToFirstPaintMicroseconds() {
-  return first_paint_us;
-}
+common::FirstTick first_tick({.now = Counter, .per_second = CounterPerSecond});
 
 void ResetTimings() {
-  first_paint_us = -1;
-  laps.Reset();
+  first_tick.Reset();
   painted_pixels = 0;
 }
 
@@ -138,7 +111,7 @@ std::string Report() {
       {"ws_tick_paint_bytes", stage_bytes[static_cast<int>(Stage::kTickPaint)]},
       {"picture_bytes", picture_bytes},
       {"paint_buffer_peak_bytes", paint_buffer_peak},
-      {"tick_to_first_paint_us", first_paint_us},
+      {"tick_to_first_paint_us", first_tick.FirstPaintMicroseconds()},
       {"painted_pixels", PaintedPixels()},
       {"live_gdi", live.gdi()},
       {"live_user", live.user()},
@@ -158,9 +131,7 @@ std::string Report() {
     std::snprintf(line, sizeof(line), "%s=%lld\n", l.key, l.value);
     text += line;
   }
-  LARGE_INTEGER frequency{};
-  ::QueryPerformanceFrequency(&frequency);
-  return text + laps.Lines(frequency.QuadPart);
+  return text + first_tick.Lines();
 }
 
 void WriteIfAsked() {

@@ -11,29 +11,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/common/first_tick.h"
+
 namespace amorix::win32::stats {
 
-// Marks the handling of one WM_TIMER: windows created meanwhile remember its time.
-class TickScope {
- public:
-  TickScope();
-  ~TickScope();
-  TickScope(const TickScope&) = delete;
-  TickScope& operator=(const TickScope&) = delete;
-
- private:
-  std::int64_t outer_;
-};
-
-// The performance counter at the tick being handled; 0 outside any tick.
-std::int64_t CurrentTick();
-// Called at the end of a window's first paint, with the tick that window was made in.
-void FirstPaintDone(std::int64_t tick);
-// Microseconds from the first such tick to the end of its window's first paint; -1 before one.
-std::int64_t TickToFirstPaintMicroseconds();
-// Notes how far the first tick's work has come, until its window's first paint: the report
-// lists each step with the microseconds from the tick, to show where that time goes.
-void Lap(const char* step);
+// The first tick (a WM_TIMER) and its laps, on the performance counter.
+extern common::FirstTick first_tick;
 
 // The working set at a few moments of a run, each taken the first time it comes: the end of the
 // process's first paint, the end of the work done ahead, the end of the first paint after a tick.
@@ -68,7 +51,7 @@ Handles LiveHandles();
 std::string Report();
 void WriteIfAsked();
 
-// Forgets the tick and paint figures, for tests that start the program again.
+// Forgets the first tick and the paint figures, for tests that start the program again.
 void ResetTimings();
 
 }  // namespace amorix::win32::stats

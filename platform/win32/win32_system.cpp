@@ -59,10 +59,10 @@ int Win32Platform::DeleteObject(RegionHandle r) {
 }
 
 int Win32Platform::SetWindowRgn(WindowHandle w, RegionHandle r, int redraw) {
-  win32::stats::Lap("outline");
+  win32::stats::first_tick.Lap("outline");
   const int set = ::SetWindowRgn(ToHwnd(w), ToHrgn(r), redraw);
   if (set && r) win32::stats::RegionFreed();  // the window owns it now
-  win32::stats::Lap("region");
+  win32::stats::first_tick.Lap("region");
   return set;
 }
 
@@ -104,7 +104,7 @@ TwipsPerPixel Win32Platform::ScreenTwipsPerPixel() {
     return TwipsPerPixel{1440.0f / static_cast<float>(x > 0 ? x : 96),
                          1440.0f / static_cast<float>(y > 0 ? y : 96)};
   }();
-  win32::stats::Lap("twips");
+  win32::stats::first_tick.Lap("twips");
   return ratio;
 }
 

@@ -6,7 +6,9 @@
 // With --tick it also does what the splash does: three seconds after its window shows, a timer
 // tick destroys it and shows a new one in its place, and the time from the tick to the end of the
 // new window's first paint is kept. When AMORIX_STATS_FILE names a file, the peak working set and
-// that time are written there on the way out, in the program's key=value form.
+// that time are written there on the way out, in the program's key=value form. With --edits as
+// well, the new window holds three edit controls where the main window has its text boxes; its
+// first paint ends, as the program's does, with the window's own paint, before theirs.
 #include <windows.h>
 // after <windows.h>
 #include <psapi.h>
@@ -23,6 +25,7 @@ constexpr UINT kTickMs = 3000;
 
 HINSTANCE instance;
 bool replacing = false;  // the old window goes while a new one takes its place
+bool edits = false;      // the tick's window holds three edit controls
 std::int64_t tick = 0;   // the tick whose window has not painted yet
 std::int64_t first_paint_us = -1;
 
@@ -37,6 +40,14 @@ HWND MakeWindow() {
   const int top = (::GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
   HWND window = ::CreateWindowExW(WS_EX_APPWINDOW, L"BareWindow", L"Bare", WS_POPUP, left, top,
                                   kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+  if (window && edits && tick) {
+    // The main window's three text boxes, in pixels: left, top, width, height.
+    constexpr int kBoxes[3][4] = {{48, 144, 201, 33}, {336, 144, 201, 33}, {256, 144, 73, 49}};
+    for (const auto& box : kBoxes) {
+      ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                        box[0], box[1], box[2], box[3], window, nullptr, instance, nullptr);
+    }
+  }
   if (window) ::ShowWindow(window, SW_SHOW);
   return window;
 }
@@ -107,6 +118,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR command_line, int) {
   HWND window = MakeWindow();
   if (!window) return 1;
   if (std::strstr(command_line, "--tick")) ::SetTimer(window, 1, kTickMs, nullptr);
+  edits = std::strstr(command_line, "--edits") != nullptr;
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);

@@ -27,6 +27,10 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import browser  # noqa: E402  (the end-to-end runner's page and quiet request handler)
 
 WEB = ROOT / "build" / "web"
+# The resource list: number, name, kind, file.
+RESOURCES = {line.split()[1]: line.split()[3]
+             for line in (ROOT / "resources" / "resources.txt").read_text().splitlines()
+             if line and not line.startswith("#")}
 TARGET_BYTES = 200 * 1000
 # A mobile link, in bytes per second and milliseconds.
 LINK = {"offline": False, "latency": 150, "downloadThroughput": 1_600_000 / 8,
@@ -90,8 +94,8 @@ def main():
         bare = Path(scratch) / "bare"
         bare.mkdir()
         shutil.copy(ROOT / "tests" / "bench" / "bare_page" / "index.html", bare)
-        for picture in ("form5_splash.jpg", "form1_main.jpg"):
-            shutil.copy(WEB / picture, bare)
+        for name, picture in (("splash.jpg", "IDP_FORM5"), ("main.jpg", "IDP_FORM1")):
+            shutil.copy(WEB / RESOURCES[picture], bare / name)
         program_server, bare_server = serve(WEB), serve(bare)
         page = browser.Page("", Path(scratch) / "profile")
         cdp = page.driver.execute_cdp_cmd

@@ -397,6 +397,12 @@ class X11Program(Program):
         raise NotImplementedError
 
 
+def wine_environment():
+    """The environment every run of wine here shares (scripts/wine-env.sh), besides its prefix."""
+    lines = (ROOT / "scripts/wine-env.sh").read_text().splitlines()
+    return dict(m.groups() for m in map(re.compile(r"^([A-Z_]+)='([^']*)'$").match, lines) if m)
+
+
 class WineProgram(X11Program):
     """The Windows program under wine, in a prefix made once (scripts/wine-prefix.sh) and kept
     between the checks' runs, with a wineserver of our own alive between the program's runs so
@@ -408,8 +414,7 @@ class WineProgram(X11Program):
 
     def __init__(self, display, work):
         super().__init__(display, work)
-        self.env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        self.env.update(wine_environment(), WINEPREFIX=str(self.prefix))
         subprocess.run([ROOT / "scripts/wine-prefix.sh", self.prefix], env=self.env,
                        check=True, timeout=600)
         self.server = None

@@ -1,7 +1,8 @@
 // Faults from outside the program: a shell that cannot be bound or that fails to launch, region
 // calls that all fail, a screen ratio of 0, and window or control operations that the system
-// refuses in the middle of a handler. A run-time error is told once, in one message, and ends
-// the program; everything the platform's results are not examined for goes on silently.
+// refuses in the middle of a handler. A run-time error is told once, in one message, in whole
+// characters whatever their script, and ends the program; everything the platform's results are
+// not examined for goes on silently.
 
 #include <functional>
 #include <memory>
@@ -24,10 +25,11 @@ class RefusingPlatform final : public Platform {
   explicit RefusingPlatform(HeadlessPlatform& inner) : inner_(inner) {}
 
   std::u16string refuse_window;  // CreateFormWindow of the window with this caption
+  std::string window_refusal = "The system cannot create the window";  // UTF-8, as C++ has it
   bool refuse_edits = false, refuse_reads = false, refuse_shows = false;
 
   WindowHandle CreateFormWindow(const WindowSpec& params, WindowEvents& events) override {
-    if (params.caption == refuse_window) throw RuntimeError("The system cannot create the window");
+    if (params.caption == refuse_window) throw RuntimeError(window_refusal);
     return inner_.CreateFormWindow(params, events);
   }
   void ShowFormWindow(WindowHandle w, bool visible) override {
@@ -289,6 +291,17 @@ class RefusedOperationTest : public ::testing::Test {
   RefusingPlatform refusing{platform};
   Program program{refusing};
 };
+
+TEST_F(RefusedOperationTest, AFaultInAnyScriptIsToldInWholeCharacters) {
+  refusing.refuse_window = u"Amorix";
+  // Two- to four-byte characters, then bytes that start no whole character: one mark each.
+  refusing.window_refusal = "Fenêtre refusée — 窓 🔒; \xC3( \xED\xA0\x80 \xF0\x9F";
+  program.Start();
+  const std::u16string told =
+      u"Run-time error: Fenêtre refusée — 窓 🔒; \uFFFD( \uFFFD\uFFFD\uFFFD \uFFFD\uFFFD";
+  ExpectTheEnd(told);
+  EXPECT_EQ(platform.fatal_messages().front(), told);
+}
 
 TEST_F(RefusedOperationTest, AWindowThatCannotBeCreatedEndsTheMove) {
   Form1& main = StartToMain();

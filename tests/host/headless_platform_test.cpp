@@ -294,7 +294,7 @@ TEST_F(HeadlessPlatformTest, ADragMovesTheWindowAndSwallowsTheRelease) {
   platform.SetDragMove(-50, 30);
   events.on_down = [&] {
     platform.ReleaseCapture();
-    platform.SendMessageA(w, 0xA1, 2, 0);
+    platform.SendMessageA(w, Platform::kWmNcLButtonDown, Platform::kHtCaption, 0);
   };
   platform.ClearLog();
   EXPECT_EQ(platform.Click(w, 300, 100), Hit::kWindow);
@@ -303,7 +303,7 @@ TEST_F(HeadlessPlatformTest, ADragMovesTheWindowAndSwallowsTheRelease) {
   EXPECT_EQ(platform.ScreenRect(w), (PixelRect{150, 259, 750, 601}));
   EXPECT_THAT(platform.Log(),
               ElementsAre("ReleaseCapture()", "SendMessageA(Amorix-Nimbus,161,2,0)"));
-  platform.SendMessageA(w, 0xA1, 1, 0);  // not a press on the caption
+  platform.SendMessageA(w, Platform::kWmNcLButtonDown, 1, 0);  // not on the caption
   EXPECT_EQ(platform.drags(w), 1);
 }
 

@@ -694,16 +694,16 @@ TEST(Win32PrepareAheadTest, IdleStepsDecodeAndMakeFontsWithoutTheSystemsCodecs) 
 TEST(Win32StatsTest, LapsRunFromTheFirstTickToItsWindowsFirstPaint) {
   namespace stats = win32::stats;
   stats::ResetTimings();
-  stats::Lap("before");
+  stats::first_tick.Lap("before");
   std::int64_t tick = 0;
   {
-    stats::TickScope scope;
-    tick = stats::CurrentTick();
-    stats::Lap("made");
+    common::FirstTick::Scope scope(stats::first_tick);
+    tick = stats::first_tick.Current();
+    stats::first_tick.Lap("made");
   }
-  stats::Lap("shown");
-  stats::FirstPaintDone(tick);
-  stats::Lap("after");
+  stats::first_tick.Lap("shown");
+  stats::first_tick.FirstPaintDone(tick);
+  stats::first_tick.Lap("after");
   const std::string report = stats::Report();
   stats::ResetTimings();
   EXPECT_NE(report.find("\nlap_00_made_us="), std::string::npos) << report;

@@ -5,9 +5,9 @@
 #   scripts/with-xvfb.sh tests/windows/screen_reader/tour.sh
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
-prefix=$(realpath -m build/windows/wineprefix)
-scripts/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. scripts/wine-env.sh
+export WINEPREFIX=$PWD/build/windows/wineprefix
+scripts/wine-prefix.sh "$WINEPREFIX"
 reader() { wine build/windows/tests/screen_reader.exe "$@" 2>/dev/null | tr -d '\r'; }
 step() {
   echo "== $1"

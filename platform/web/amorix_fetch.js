@@ -1,0 +1,38 @@
+// The pictures: main() names each one's file (amx_picture_file), and each is fetched when a paint
+// first needs it, those the page preloads at once. Once a window is on the screen, what the
+// others will need comes in while the user looks: every picture and every face.
+mergeInto(LibraryManager.library, {
+  $AMXFetch__deps: ['$AMXOffline'],
+  $AMXFetch: {
+    pictures: {},  // id: {file, img}
+    fetched: false,
+    picture: function(id) {
+      var p = AMXFetch.pictures[id];
+      if (p && !p.img) {
+        p.img = new Image();
+        p.img.src = p.file;
+      }
+      return p && p.img;
+    },
+    // What the page preloads for the first window is decoded before that window first paints.
+    preloaded: function() {
+      document.querySelectorAll('link[rel=preload][as=image]').forEach(function(link) {
+        for (var id in AMXFetch.pictures) {
+          if (AMXFetch.pictures[id].file === link.getAttribute('href')) AMXFetch.picture(id);
+        }
+      });
+    },
+    rest: function() {
+      if (AMXFetch.fetched) return;
+      AMXFetch.fetched = true;
+      AMXOffline.keep();
+      for (var id in AMXFetch.pictures) AMXFetch.picture(id);
+      document.fonts.forEach(function(f) { f.load().catch(function() {}); });
+    },
+  },
+
+  amx_picture_file__deps: ['$AMXFetch'],
+  amx_picture_file: function(id, file) {
+    AMXFetch.pictures[id] = {file: UTF8ToString(file), img: null};
+  },
+});
