@@ -51,8 +51,9 @@ std::string Quoted(std::u16string_view text) {
 }
 
 std::string Rect(const PixelRect& r) {
-  return "[" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-         std::to_string(r.right) + ", " + std::to_string(r.bottom) + "]";
+  char text[64];
+  std::snprintf(text, sizeof text, "[%d, %d, %d, %d]", r.left, r.top, r.right, r.bottom);
+  return text;
 }
 
 const char* RoleName(amorix::AccessibleRole role) {
