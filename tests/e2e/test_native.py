@@ -46,20 +46,22 @@ def test_close_label_bright_after_load(user):
     inked(closer, BRIGHT_RED, 0.05, "the close label '0'")
 
 
-def test_close_label_dark_off_the_pointer(user):
+def close_label_in(user, under, colour, other):
+    """With the pointer over UNDER (a label's name, or None for the background), the main
+    window's close label is drawn in COLOUR and not in OTHER."""
     user.at_main()
-    user.point(MAIN)
+    user.point(MAIN, under)
     closer = user.crop(MAIN, close_label(user, MAIN))
-    inked(closer, DARK_RED, 0.05, "the close label '0'")
-    uninked(closer, BRIGHT_RED, "the close label '0'")
+    inked(closer, colour, 0.05, "the close label '0'")
+    uninked(closer, other, "the close label '0'")
+
+
+def test_close_label_dark_off_the_pointer(user):
+    close_label_in(user, None, DARK_RED, BRIGHT_RED)
 
 
 def test_close_label_bright_under_the_pointer(user):
-    user.at_main()
-    user.point(MAIN, "Exit")
-    closer = user.crop(MAIN, close_label(user, MAIN))
-    inked(closer, BRIGHT_RED, 0.05, "the close label '0'")
-    uninked(closer, DARK_RED, "the close label '0'")
+    close_label_in(user, "Exit", BRIGHT_RED, DARK_RED)
 
 
 def test_menu_label_lit_under_the_pointer(user):
