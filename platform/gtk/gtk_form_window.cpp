@@ -124,6 +124,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
   g_signal_connect_after(layout_, "draw", G_CALLBACK(OnDrawn), this);
   ConnectMouse(layout_, this, G_CALLBACK(OnButton), G_CALLBACK(OnMotion));
   g_signal_connect(layout_, "query-tooltip", G_CALLBACK(OnTooltip), this);
+  g_signal_connect(layout_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
   g_signal_connect(window_, "focus-in-event", G_CALLBACK(OnFocusIn), this);
@@ -373,6 +374,11 @@ gboolean FormWindow::OnFocusIn(GtkWidget*, GdkEvent*, FormWindow* self) {
   if (!focus || !gtk_widget_get_visible(focus)) {
     if (GtkWidget* edit = self->EditToFocus()) gtk_widget_grab_focus(edit);
   }
+  return FALSE;
+}
+
+gboolean FormWindow::OnGrabBroken(GtkWidget*, GdkEvent*, FormWindow* self) {
+  self->platform_.GrabBroken(self);
   return FALSE;
 }
 
