@@ -125,7 +125,7 @@ mergeInto(LibraryManager.library, {
     // What the user types or pastes goes in as the box keeps it: one line, no half of a pair
     // without the other, nothing beyond the limit; the engine's own insertion when that is all.
     var put = function(e, text) {
-      if (typeof text !== 'string' || !e.cancelable) return;
+      if (AMX.ended || typeof text !== 'string' || !e.cancelable) return;
       var start = i.selectionStart, end = i.selectionEnd;
       var kept = AMXInput.fit(text, i.value.length - (end - start), maxLength);
       if (kept === text) return;
