@@ -26,6 +26,15 @@ amorix_warnings(amorix)
 target_link_options(amorix PRIVATE $<$<CONFIG:Release>:-s>)  # a release carries no symbols
 # The generated resource file is not ours: no warnings as errors for it.
 set_source_files_properties(${AMORIX_GRESOURCE_C} PROPERTIES COMPILE_OPTIONS "-w")
+# All code of ours is built for CET (cmake/hardening.cmake): the linker joins it into one object,
+# any part that lacks the marking an error.
+if(AMORIX_CET)
+  add_custom_command(TARGET amorix POST_BUILD
+    COMMAND ${CMAKE_CXX_COMPILER} -r -nostdlib -Wl,-z,cet-report=error -Wl,--whole-archive
+            $<TARGET_FILE:amorix_gtk> $<TARGET_FILE:amorix_core> $<TARGET_FILE:amorix_regions>
+            -Wl,--no-whole-archive $<TARGET_OBJECTS:amorix> -o ${CMAKE_BINARY_DIR}/cet_marked.o
+    COMMENT "Checking that all code of ours is marked for CET" VERBATIM COMMAND_EXPAND_LISTS)
+endif()
 
 # For `make install` and the Debian package: the program's icon as the PNG that desktops look up
 # in the hicolor theme (without a time of its own, so that two builds give the same file).

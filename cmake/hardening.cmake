@@ -1,6 +1,7 @@
 # The programs we ship are hardened the way Debian hardens its own: stack protector, fortified
 # string and buffer functions, a position-independent executable, read-only relocations bound
-# at start-up, and control-flow protection (CET's shadow stack and indirect-branch tracking).
+# at start-up, and control-flow protection (CET's shadow stack and indirect-branch tracking) for
+# our code.
 # On Linux the flags are dpkg-buildflags' with every hardening feature on, minus its -g -O2 (the
 # build type chooses those); each is added only when the build lacks it, so that a build whose
 # flags came from dpkg-buildpackage (the Debian package) gets just what dpkg leaves out. On
@@ -55,10 +56,11 @@ else()
   check_cxx_compiler_flag(-fcf-protection AMORIX_HAS_CF_PROTECTION)
   if(AMORIX_HAS_CF_PROTECTION)
     list(APPEND compile -fcf-protection)
-    # The linker marks a program CET-ready only when every object says so, and the C library's
-    # start-up files in Debian 12 (crt1.o, crti.o, crtn.o) do not: it is told to, as all code of
-    # ours is built for it.
-    list(APPEND link -Wl,-z,ibt -Wl,-z,shstk)
+    # The linker marks a program CET-ready only when every object says so. The C library's
+    # start-up files in Debian 12 (Scrt1.o, crti.o, crtn.o) do not, and are not CET-clean, so the
+    # program is left unmarked there rather than forced; that all code of ours is clean the
+    # linker proves after each build of the native program (cmake/gtk.cmake).
+    set(AMORIX_CET ON)
   endif()
 endif()
 

@@ -96,14 +96,18 @@ Fonts::~Fonts() {
   for (auto& [key, font] : fonts_) pango_font_description_free(font);
 }
 
+Fonts::Key Fonts::KeyOf(const FontSpec& font) {
+  return {std::u16string(font.face), font.points, font.bold, font.italic, ScreenPixelsPerInch()};
+}
+
 const PangoFontDescription* Fonts::Get(const FontSpec& font) {
-  Key key{std::u16string(font.face), font.points, font.bold, font.italic};
+  Key key = KeyOf(font);
   auto found = fonts_.find(key);
   if (found != fonts_.end()) return found->second;
   PangoFontDescription* made = pango_font_description_new();
   pango_font_description_set_family(made, FreeFamily(font.face).c_str());
   pango_font_description_set_absolute_size(
-      made, PixelsForPoints(font.points, ScreenPixelsPerInch()) * PANGO_SCALE);
+      made, PixelsForPoints(font.points, std::get<4>(key)) * PANGO_SCALE);
   pango_font_description_set_weight(made, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_font_description_set_style(made, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   fonts_.emplace(std::move(key), made);
@@ -111,7 +115,7 @@ const PangoFontDescription* Fonts::Get(const FontSpec& font) {
 }
 
 Fonts::LineMetrics Fonts::Metrics(const FontSpec& font, PangoContext* context) {
-  Key key{std::u16string(font.face), font.points, font.bold, font.italic};
+  Key key = KeyOf(font);
   if (auto found = metrics_.find(key); found != metrics_.end()) return found->second;
   LineMetrics metrics;
   PangoFont* loaded = pango_context_load_font(context, Get(font));
@@ -121,8 +125,8 @@ Fonts::LineMetrics Fonts::Metrics(const FontSpec& font, PangoContext* context) {
   if (face) {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     if (os2 && face->units_per_EM > 0) {
-      const double scale = PixelsForPoints(font.points, ScreenPixelsPerInch()) /
-                           static_cast<double>(face->units_per_EM);
+      const double scale =
+          PixelsForPoints(font.points, std::get<4>(key)) / static_cast<double>(face->units_per_EM);
       metrics.ascent = static_cast<int>(std::lround(os2->usWinAscent * scale));
       metrics.height = metrics.ascent + static_cast<int>(std::lround(os2->usWinDescent * scale));
     }

@@ -59,7 +59,9 @@ class Fonts {
   std::string Css(const FontSpec& font);
 
  private:
-  using Key = std::tuple<std::u16string, float, bool, bool>;
+  // The screen's pixels per inch are part of the key: they may change while the program runs.
+  using Key = std::tuple<std::u16string, float, bool, bool, int>;
+  static Key KeyOf(const FontSpec& font);
   std::map<Key, PangoFontDescription*> fonts_;
   std::map<Key, LineMetrics> metrics_;
 };

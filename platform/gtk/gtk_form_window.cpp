@@ -4,8 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
+#include "app/fit_to_box.h"
+#include "platform/common/utf8.h"
 #include "platform/gtk/gtk_accessible.h"
 #include "platform/gtk/gtk_canvas.h"
 #include "platform/gtk/gtk_platform.h"
@@ -56,27 +60,21 @@ std::string CssColor(Color color) {
   return text;
 }
 
-// A box's limit counts UTF-16 units, as a Windows edit's does: what the user types or pastes is
-// cut before the first character that would not fit whole. Text the program sets is not limited.
+// What the user types or pastes goes in as the box keeps it (FitToBox), its limit counting
+// UTF-16 units as a Windows edit's does. Text the program sets does not come here.
 void LimitInsert(GtkEditable* editable, const gchar* text, gint length, gint* position,
                  gpointer limit) {
-  int used = 0;
-  for (const gchar* c = gtk_entry_get_text(GTK_ENTRY(editable)); *c; c = g_utf8_next_char(c)) {
-    used += g_utf8_get_char(c) > 0xFFFF ? 2 : 1;
-  }
-  const gchar* end = text + (length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
-  const gchar* fits = text;
-  while (fits < end) {
-    used += g_utf8_get_char(fits) > 0xFFFF ? 2 : 1;
-    if (used > GPOINTER_TO_INT(limit)) break;
-    fits = g_utf8_next_char(fits);
-  }
-  if (fits >= end) return;
+  const std::string_view in(text,
+                            length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+  const std::u16string box = common::Utf16(gtk_entry_get_text(GTK_ENTRY(editable)));
+  const std::string kept =
+      common::Utf8(FitToBox(common::Utf16(in), box.size(), GPOINTER_TO_INT(limit)));
+  if (kept == in) return;
   g_signal_stop_emission_by_name(editable, "insert-text");
   gtk_widget_error_bell(GTK_WIDGET(editable));
-  if (fits == text) return;
+  if (kept.empty()) return;
   g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
-  gtk_editable_insert_text(editable, text, static_cast<gint>(fits - text), position);
+  gtk_editable_insert_text(editable, kept.data(), static_cast<gint>(kept.size()), position);
   g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(&LimitInsert), limit);
 }
 
@@ -126,6 +124,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
   g_signal_connect_after(layout_, "draw", G_CALLBACK(OnDrawn), this);
   ConnectMouse(layout_, this, G_CALLBACK(OnButton), G_CALLBACK(OnMotion));
   g_signal_connect(layout_, "query-tooltip", G_CALLBACK(OnTooltip), this);
+  g_signal_connect(layout_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
   g_signal_connect(window_, "focus-in-event", G_CALLBACK(OnFocusIn), this);
@@ -200,10 +199,9 @@ GtkWidget* FormWindow::NewEntry(Fonts& fonts, const EditSpec& params) {
   GtkEntry* entry = GTK_ENTRY(edit);
   gtk_entry_set_has_frame(entry, FALSE);
   gtk_entry_set_width_chars(entry, 0);
-  if (params.max_length > 0) {
-    g_signal_connect(edit, "insert-text", G_CALLBACK(LimitInsert),
-                     GINT_TO_POINTER(params.max_length));
-  }
+  g_object_set(edit, "truncate-multiline", TRUE, nullptr);
+  g_signal_connect(edit, "insert-text", G_CALLBACK(LimitInsert),
+                   GINT_TO_POINTER(std::max(params.max_length, 0)));
   gtk_entry_set_alignment(entry, params.align == Align::kCenter ? 0.5f : 0.0f);
 
   // A borderless edit in the window's colour, its text in the font and colour given.
@@ -376,6 +374,11 @@ gboolean FormWindow::OnFocusIn(GtkWidget*, GdkEvent*, FormWindow* self) {
   if (!focus || !gtk_widget_get_visible(focus)) {
     if (GtkWidget* edit = self->EditToFocus()) gtk_widget_grab_focus(edit);
   }
+  return FALSE;
+}
+
+gboolean FormWindow::OnGrabBroken(GtkWidget*, GdkEvent*, FormWindow* self) {
+  self->platform_.GrabBroken(self);
   return FALSE;
 }
 

@@ -72,6 +72,7 @@ class FormWindow {
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, FormWindow* self);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, FormWindow* self);
   static gboolean OnFocusIn(GtkWidget* widget, GdkEvent* event, FormWindow* self);
+  static gboolean OnGrabBroken(GtkWidget* widget, GdkEvent* event, FormWindow* self);
   static gboolean OnTooltip(GtkWidget* widget, int x, int y, gboolean keyboard, GtkTooltip* tooltip,
                             FormWindow* self);
   static void OnEditChanged(GtkEditable* edit, FormWindow* self);

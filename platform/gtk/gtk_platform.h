@@ -74,6 +74,10 @@ class GtkPlatform final : public regions::ModelRegionsPlatform {
   void Terminate() override;
   void ReportFatal(std::u16string_view message) override;
 
+  // The pointer grab of a press on FORM was broken (by a menu, the window manager, another
+  // program): the capture it held is lost, as Windows reports with WM_CAPTURECHANGED.
+  void GrabBroken(gtk::FormWindow* form);
+
   gtk::Pictures& pictures() { return pictures_; }
   gtk::Fonts& fonts() { return fonts_; }
 

@@ -63,6 +63,12 @@ int GtkPlatform::ReleaseCapture() {
   return 1;
 }
 
+void GtkPlatform::GrabBroken(gtk::FormWindow* form) {
+  if (!capture_ || Find(capture_) != form) return;
+  capture_ = nullptr;
+  form->LoseCapture();
+}
+
 std::intptr_t GtkPlatform::SendMessageA(WindowHandle w, unsigned msg, std::uintptr_t wparam,
                                         std::intptr_t) {
   gtk::FormWindow* form = Find(w);

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/fit_to_box.h"
 #include "platform/common/utf8.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/native_objects.h"
@@ -224,10 +225,7 @@ bool HeadlessPlatform::Type(std::u16string_view text) {
     const std::size_t length = CharLength(text, i);
     NativeEditTag* edit = KeyboardTarget();  // a handler may have moved the focus
     if (!edit) return false;
-    const std::size_t max = static_cast<std::size_t>(std::max(edit->info.max_length, 0));
-    if (max == 0 || edit->info.text.size() + length <= max) {
-      ChangeText(edit, edit->info.text + std::u16string(text.substr(i, length)));
-    }
+    Insert(edit, text.substr(i, length));
     i += length;
   }
   return true;
@@ -248,13 +246,13 @@ bool HeadlessPlatform::Backspace() {
 bool HeadlessPlatform::Paste(std::u16string_view text) {
   NativeEditTag* edit = KeyboardTarget();
   if (!edit) return false;
-  const std::size_t used = edit->info.text.size();
-  const std::size_t max = static_cast<std::size_t>(std::max(edit->info.max_length, 0));
-  std::size_t take = max == 0 ? text.size() : std::min(text.size(), max - std::min(max, used));
-  if (take > 0 && take < text.size() && CharLength(text, take - 1) == 2) --take;  // whole pairs
-  if (take == 0) return true;
-  ChangeText(edit, edit->info.text + std::u16string(text.substr(0, take)));
+  Insert(edit, text);
   return true;
+}
+
+void HeadlessPlatform::Insert(NativeEditTag* edit, std::u16string_view text) {
+  const std::u16string kept = FitToBox(text, edit->info.text.size(), edit->info.max_length);
+  if (!kept.empty()) ChangeText(edit, edit->info.text + kept);
 }
 
 bool HeadlessPlatform::Tab() {

@@ -203,12 +203,12 @@ class HeadlessPlatform final : public Platform {
   Hit Click(WindowHandle w, int x, int y);  // left press and release
   // Another program takes the mouse capture (a system dialog, Alt+Tab); false if none was held.
   bool TakeCaptureAway();
-  // Keyboard input goes to the focused edit. Type enters one character (a surrogate pair is one)
-  // at a time; each that fits changes the text and notifies. All return false when no edit had
-  // the focus.
+  // Keyboard input goes to the focused edit, at the end of its text, kept as a box of one line
+  // keeps it (FitToBox). Type enters one character (a surrogate pair is one) at a time; each that
+  // is kept changes the text and notifies. All return false when no edit had the focus.
   bool Type(std::u16string_view text);
   bool Backspace();
-  bool Paste(std::u16string_view text);          // at the end; what does not fit is cut
+  bool Paste(std::u16string_view text);
   bool Tab();                                    // to the next shown edit of the window, wrapping
   bool FireTimer(WindowHandle w, int timer_id);  // only a running timer of a live window
   bool CloseRequest(WindowHandle w);             // as Alt+F4 would
@@ -234,6 +234,7 @@ class HeadlessPlatform final : public Platform {
   void Deactivate(NativeWindowTag* w);
   NativeEditTag* KeyboardTarget() const;
   void ChangeText(NativeEditTag* edit, std::u16string text);
+  void Insert(NativeEditTag* edit, std::u16string_view text);
   Hit Mouse(WindowHandle w, int x, int y, MouseButton button, Keys keys, int kind);
 
   std::vector<std::unique_ptr<NativeWindowTag>> windows_;

@@ -10,6 +10,12 @@ mergeInto(LibraryManager.library, {
       return [Math.floor((e.clientX - r.left) / AMX.scale),
               Math.floor((e.clientY - r.top) / AMX.scale)];
     },
+    // What a box keeps of TEXT put in where KEPT units of its own stay (the program's FitToBox).
+    fit: function(text, kept, maxLength) {
+      var p = _amorix_input_buffer(text.length);
+      stringToUTF16(text, p, (text.length + 1) * 2);
+      return UTF16ToString(p, _amorix_fit_input(kept, maxLength) * 2);
+    },
     keys: function(e) { return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0); },
     mouse: function(n, kind, e) {
       var w = AMX.windows[n];
@@ -107,8 +113,33 @@ mergeInto(LibraryManager.library, {
     if (!visible) i.style.display = 'none';
     var label = UTF16ToString(name);
     if (label) i.setAttribute('aria-label', label);
-    i.addEventListener('input', function() {
-      if (!AMX.ended && AMX.windows[n] === w) _amorix_edit_changed(n, edit);
+    // Text that came in by another way (the page's own editing commands, autofill) is mended to
+    // what the box would have kept of it.
+    var changed = function() {
+      if (AMX.ended || AMX.windows[n] !== w) return;
+      var mended = AMXInput.fit(i.value, 0, 0);
+      if (mended !== i.value) i.value = mended;
+      _amorix_edit_changed(n, edit);
+    };
+    i.addEventListener('input', changed);
+    // What the user types or pastes goes in as the box keeps it: one line, no half of a pair
+    // without the other, nothing beyond the limit; the engine's own insertion when that is all.
+    var put = function(e, text) {
+      if (AMX.ended || typeof text !== 'string' || !e.cancelable) return;
+      var start = i.selectionStart, end = i.selectionEnd;
+      var kept = AMXInput.fit(text, i.value.length - (end - start), maxLength);
+      if (kept === text) return;
+      e.preventDefault();
+      if (!kept) return;
+      i.setRangeText(kept, start, end, 'end');
+      changed();
+    };
+    i.addEventListener('paste', function(e) {
+      put(e, e.clipboardData && e.clipboardData.getData('text/plain'));
+    });
+    i.addEventListener('beforeinput', function(e) {
+      if (!/^insert(Text|ReplacementText|FromPaste|FromDrop|FromYank)$/.test(e.inputType)) return;
+      put(e, e.data !== null ? e.data : e.dataTransfer && e.dataTransfer.getData('text/plain'));
     });
     w.edits.push(i);
     AMX.edits[edit] = i;

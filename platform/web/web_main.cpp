@@ -4,8 +4,11 @@
 // program's objects outlive main().
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
+#include "app/fit_to_box.h"
 #include "app/program.h"
 #include "platform/web/web_platform.h"
 #include "resources/resource_ids.h"
@@ -14,6 +17,7 @@ namespace {
 
 amorix::WebPlatform platform;
 std::unique_ptr<amorix::Program> program;
+std::u16string input;  // what the user puts into a box, on its way through FitToBox
 
 amorix::MouseEvent At(int x, int y, int button, int keys) {
   amorix::MouseEvent e;
@@ -63,6 +67,22 @@ EMSCRIPTEN_KEEPALIVE void amorix_edit_changed(int window, int edit) {
   if (amorix::WindowEvents* events = platform.Events(window)) {
     events->OnEditChange(reinterpret_cast<amorix::EditHandle>(static_cast<std::uintptr_t>(edit)));
   }
+}
+
+// The page writes what the user types or pastes into a box (UNITS UTF-16 units and a null) here,
+// then asks what the box keeps of it: amorix_fit_input leaves that at the start, returning its
+// length.
+EMSCRIPTEN_KEEPALIVE char16_t* amorix_input_buffer(int units) {
+  input.assign(static_cast<std::size_t>(units) + 1, u'\0');
+  return input.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int amorix_fit_input(int kept, int max_length) {
+  const std::u16string fits =
+      amorix::FitToBox(std::u16string_view(input).substr(0, input.size() - 1),
+                       static_cast<std::size_t>(kept), max_length);
+  std::copy(fits.begin(), fits.end(), input.begin());
+  return static_cast<int>(fits.size());
 }
 
 EMSCRIPTEN_KEEPALIVE void amorix_timer(int window, int timer) {

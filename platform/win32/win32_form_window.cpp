@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
+#include "app/fit_to_box.h"
 #include "platform/common/utf8.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_accessible.h"
@@ -25,6 +27,46 @@ using common::IsLowSurrogate;
 // Posted after a window's first paint, to make the tooltips asked for until then.
 constexpr UINT kMakeTooltips = WM_APP + 1;
 
+// Puts what the edit keeps of TEXT (FitToBox) in place of its selection, and so reports the
+// change to the behaviour, which may destroy the window.
+void Insert(HWND edit, std::u16string_view text) {
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const auto kept = static_cast<std::size_t>(::GetWindowTextLengthW(edit)) - (end - start);
+  const auto limit =
+      static_cast<int>(std::min<LRESULT>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), INT_MAX));
+  const std::wstring fits = ToWide(FitToBox(text, kept, limit));
+  if (fits.empty()) return;
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fits.c_str()));
+}
+
+// The clipboard's text, up to its end or its first null.
+std::u16string Clipboard(HWND owner) {
+  std::u16string text;
+  if (!::OpenClipboard(owner)) return text;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const char16_t*>(::GlobalLock(data))) {
+      const std::u16string_view all(units, ::GlobalSize(data) / sizeof(char16_t));
+      text = all.substr(0, all.find(u'\0'));
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+// Text can come into an edit by other ways than typing and pasting here: an assistive program's,
+// or the system's own paste, which cuts at the limit and can so keep the first half of a pair.
+// What the box would not have kept of it goes, so it holds one line of whole characters and the
+// name's length counts them.
+void MendText(HWND edit) {
+  const std::u16string text = TextOf(edit);
+  const std::wstring kept = ToWide(FitToBox(text, 0, 0));
+  if (kept.size() == text.size()) return;
+  ::SendMessageW(edit, EM_SETSEL, 0, -1);
+  ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kept.c_str()));
+}
+
 MouseEvent MouseAt(WPARAM wparam, LPARAM lparam, MouseButton button) {
   MouseEvent e;
   e.x = static_cast<short>(LOWORD(lparam));
@@ -43,6 +85,15 @@ MouseButton HeldButton(WPARAM wparam) {
 }
 
 }  // namespace
+
+std::u16string TextOf(HWND edit) {
+  const int length = ::GetWindowTextLengthW(edit);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(std::max(::GetWindowTextW(edit, text.data(), length + 1), 0)));
+  return {text.begin(), text.end()};
+}
 
 FormWindow::FormWindow(Win32Platform& platform, WindowEvents& events, Color background)
     : platform_(platform),
@@ -173,11 +224,9 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
       if (!child || !FindEdit(child)) break;
       if (HIWORD(wparam) == EN_SETFOCUS) last_focus_ = child;
       if (HIWORD(wparam) == EN_CHANGE && !repairing_) {
-        if (FindEdit(child)->limited) {
-          repairing_ = true;
-          DropHalfCharacters(child);
-          repairing_ = false;
-        }
+        repairing_ = true;
+        MendText(child);
+        repairing_ = false;
         events_.OnEditChange(ToEditHandle(child));
       }
       return 0;
@@ -298,23 +347,24 @@ HWND FormWindow::CreateEdit(const EditSpec& params, HFONT font) {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_control_id_++)),
                                 instance, nullptr);
   if (!edit) return nullptr;
-  edits_.push_back(
-      {edit, params.text_color, ToWide(params.accessible_name), params.max_length > 0});
+  edits_.push_back({edit, params.text_color, ToWide(params.accessible_name)});
   if (accessible::InUse()) NameEdits();
   if (font) ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // Without a limit of its own an edit stops at 32,767 characters; 0 lifts that.
   ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(std::max(params.max_length, 0)), 0);
-  if (params.max_length > 0) {
-    const auto system = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProcedure)));
-    if (!edit_class_procedure) edit_class_procedure = system;
-  }
+  const auto system = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProcedure)));
+  if (!edit_class_procedure) edit_class_procedure = system;
   return edit;
 }
 
-// A limited edit's own procedure sees the characters typed before the system's does.
+// An edit's own procedure sees the characters typed, and what is pasted, before the system's does.
 LRESULT CALLBACK FormWindow::EditProcedure(HWND edit, UINT msg, WPARAM wparam,
                                            LPARAM lparam) noexcept {
+  if (msg == WM_PASTE) {
+    Insert(edit, Clipboard(edit));
+    return 0;
+  }
   if (msg == WM_CHAR) {
     FormWindow* form = From(::GetParent(edit));
     if (form && form->TakeHalfCharacter(edit, static_cast<wchar_t>(wparam))) return 0;
@@ -333,33 +383,9 @@ bool FormWindow::TakeHalfCharacter(HWND edit, wchar_t unit) {
   }
   if (!IsLowSurrogate(unit)) return false;
   if (held_in != edit || !held) return true;
-  DWORD start = 0, end = 0;
-  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  const auto limit = static_cast<std::size_t>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
-  const auto kept = static_cast<std::size_t>(::GetWindowTextLengthW(edit)) - (end - start);
-  if (kept + 2 > limit) return true;
-  const wchar_t pair[] = {held, unit, L'\0'};
-  // Reports the change to the behaviour: the last use of `this`.
-  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
+  const char16_t pair[] = {static_cast<char16_t>(held), static_cast<char16_t>(unit)};
+  Insert(edit, {pair, 2});  // the last use of `this`
   return true;
-}
-
-// An edit at its limit keeps what is pasted up to the last unit that fits, which can be
-// the first half of a character beyond the Basic Multilingual Plane. Half a character is no text:
-// it goes, so the box holds whole characters only and the name's length counts them.
-void FormWindow::DropHalfCharacters(HWND edit) {
-  const int length = ::GetWindowTextLengthW(edit);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextW(edit, text.data(), length + 1)));
-  const auto high = [&](std::size_t i) { return IsHighSurrogate(text[i]); };
-  const auto low = [&](std::size_t i) { return IsLowSurrogate(text[i]); };
-  for (std::size_t i = text.size(); i-- > 0;) {
-    const bool whole =
-        (high(i) && i + 1 < text.size() && low(i + 1)) || (low(i) && i > 0 && high(i - 1));
-    if ((!high(i) && !low(i)) || whole) continue;
-    ::SendMessageW(edit, EM_SETSEL, i, i + 1);
-    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-  }
 }
 
 void FormWindow::SetTooltip(int tool_id, const RECT& rect, const wchar_t* text) {

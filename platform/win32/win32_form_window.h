@@ -26,6 +26,9 @@ class Win32Platform;
 
 namespace amorix::win32 {
 
+// The text of an edit.
+std::u16string TextOf(HWND edit);
+
 class FormWindow {
  public:
   FormWindow(Win32Platform& platform, WindowEvents& events, Color background);
@@ -59,7 +62,6 @@ class FormWindow {
     HWND hwnd;
     Color text_color;
     std::wstring name;
-    bool limited = false;
     bool named = false;
   };
 
@@ -71,7 +73,6 @@ class FormWindow {
   HWND EditToFocus() const;
   static LRESULT CALLBACK EditProcedure(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
   bool TakeHalfCharacter(HWND edit, wchar_t unit);
-  void DropHalfCharacters(HWND edit);
   void NameEdits();
 
   Win32Platform& platform_;

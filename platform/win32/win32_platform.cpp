@@ -124,11 +124,7 @@ EditHandle Win32Platform::CreateEdit(WindowHandle parent, const EditSpec& params
 }
 
 std::u16string Win32Platform::GetEditText(EditHandle e) {
-  const int length = ::GetWindowTextLengthW(ToHwnd(e));
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(ToHwnd(e), text.data(), length + 1);
-  return {text.begin(), text.begin() + std::max(copied, 0)};
+  return win32::TextOf(ToHwnd(e));
 }
 
 void Win32Platform::SetEditText(EditHandle e, std::u16string_view text) {

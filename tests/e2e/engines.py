@@ -48,9 +48,31 @@ document.addEventListener('securitypolicyviolation', e => {
   sessionStorage.setItem('amorixRefused', JSON.stringify(seen));
 });
 """
-# Text put into the focused box as one edit, through the page's own editing.
-INSERT_TEXT = "document.execCommand('insertText', false, arguments[0])"
+# Text pasted into the focused box as a browser pastes it: a paste event, and unless the page
+# takes the text itself, the engine's own editing puts it in as one edit. The text goes as UTF-16
+# units, which a driver's JSON carries even when the text holds half of a surrogate pair alone.
+INSERT_TEXT = """const text = String.fromCharCode(...arguments[0]);
+const data = new DataTransfer();
+data.setData('text/plain', text);
+const paste = new ClipboardEvent('paste', {clipboardData: data, bubbles: true, cancelable: true});
+if (document.activeElement.dispatchEvent(paste)) document.execCommand('insertText', false, text);"""
+CLIPBOARD_TEXT = "return navigator.clipboard.writeText(String.fromCharCode(...arguments[0]))"
 SIZE = (1024, 768)
+
+
+def units(text):
+    """TEXT as its UTF-16 units."""
+    data = text.encode("utf-16-le", "surrogatepass")
+    return [int.from_bytes(data[i:i + 2], "little") for i in range(0, len(data), 2)]
+
+
+def whole(text):
+    """Whether TEXT is whole characters only, as a driver's JSON can carry it."""
+    try:
+        text.encode()
+        return True
+    except UnicodeEncodeError:
+        return False
 
 
 class WebDriverCalls:
@@ -82,7 +104,10 @@ class Chromium(WebDriverCalls, webdriver.Chrome):
         self.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAGE_HELPERS})
 
     def insert_text(self, text):
-        self.execute_cdp_cmd("Input.insertText", {"text": text})
+        if whole(text):
+            self.execute_cdp_cmd("Input.insertText", {"text": text})
+        else:
+            self.execute_script(INSERT_TEXT, units(text))
 
     def type_keys(self, text):
         """Keys that carry their characters: its input actions type the BMP only."""
@@ -153,7 +178,7 @@ class WebKit(WebDriverCalls, Remote):
             self.service.stop()
 
     def insert_text(self, text):
-        self.execute_script(INSERT_TEXT, text)
+        self.execute_script(INSERT_TEXT, units(text))
 
     def phone(self, width, height):
         self.viewport(width, height)
@@ -211,7 +236,7 @@ def atspi_tree():
 FIREFOX_PREFS = {
     "app.update.auto": False, "app.update.disabledForTesting": True,
     "app.normandy.enabled": False, "browser.shell.checkDefaultBrowser": False,
-    "browser.startup.page": 0, "browser.startup.homepage": "about:blank",
+    "dom.events.testing.asyncClipboard": True, "browser.startup.page": 0, "browser.startup.homepage": "about:blank",
     "browser.newtabpage.enabled": False, "browser.safebrowsing.malware.enabled": False,
     "browser.safebrowsing.phishing.enabled": False, "browser.safebrowsing.downloads.enabled": False,
     "browser.region.update.enabled": False, "browser.search.update": False,
@@ -315,7 +340,12 @@ class Firefox:
         self.call("input.performActions", context=self.context, actions=actions)
 
     def insert_text(self, text):
-        self.execute_script(INSERT_TEXT, text)
+        """A paste as a person makes it, since a paste event of a script's carries no text here:
+        the text on the clipboard (headless Firefox's own) and Ctrl+V."""
+        self.execute_script(CLIPBOARD_TEXT, units(text))
+        keys = [("keyDown", "\ue009"), ("keyDown", "v"), ("keyUp", "v"), ("keyUp", "\ue009")]
+        self.perform([{"type": "key", "id": "keyboard",
+                       "actions": [{"type": t, "value": k} for t, k in keys]}])
 
     def phone(self, width, height):
         self.viewport(width, height, True)

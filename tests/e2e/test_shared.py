@@ -130,6 +130,33 @@ def test_emoji_typed(user):
     expect(not bad, "; ".join(bad))
 
 
+def pasted_scores(user, cases):
+    """Each first name pasted, with Eve as the second: the cases that score otherwise."""
+    user.paste(SECOND, "Eve")
+    bad = []
+    for first, want in cases:
+        user.paste(FIRST, first)
+        got = user.scores()
+        if got != want:
+            bad.append(f"{first!a} pasted, and Eve, score {got}, not {want}")
+    return bad
+
+
+@pytest.mark.check("line-breaks")
+def test_line_breaks(user):
+    user.at_main()
+    bad = pasted_scores(user, (("Bob\r\nAlice", "66"), ("Al\rAlice", "65"),
+                               (NINETEEN + "\nxyz", "82")))
+    expect(not bad, "; ".join(bad))
+
+
+@pytest.mark.check("lone-half")
+def test_lone_half(user):
+    user.at_main()
+    bad = pasted_scores(user, (("x\ud800y", "65"), ("\ude00" + EMOJI, "65")))
+    expect(not bad, "; ".join(bad))
+
+
 @pytest.mark.check("menus")
 def test_menus(user):
     for form in (CREDIT, TERMS, HELP):

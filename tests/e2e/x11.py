@@ -105,6 +105,7 @@ class Clipboard:
 
 class X11Program(Program):
     kind = "native"
+    cannot = {"lone-half": "the X clipboard carries UTF-8, which has no half of a surrogate pair"}
     executable = None
 
     def __init__(self, display, work):

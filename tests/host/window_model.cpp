@@ -121,16 +121,8 @@ std::u16string* WindowModel::KeyText() {
 }
 
 void WindowModel::Type(std::u16string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = CharAt(text, i);
-    std::u16string* target = KeyText();
-    if (!target) return;
-    const bool code = target == &code_;
-    if (code || target->size() + length <= kNameLength) {
-      target->append(text.substr(i, length));
-      if (code) CodeChanged();
-    }
-    i += length;
+  for (std::size_t i = 0; i < text.size() && KeyText(); i += CharAt(text, i)) {
+    Put(text.substr(i, CharAt(text, i)));
   }
 }
 
@@ -143,15 +135,29 @@ void WindowModel::Backspace() {
 }
 
 void WindowModel::Paste(std::u16string_view text) {
+  Put(text);
+}
+
+// A box of one line, as a Windows edit, keeps what is typed or pasted up to its first line break,
+// without a half of a pair that has no other half, and a name box no more of it than fits its 20
+// units: a pair that would straddle them is cut with all that follows.
+void WindowModel::Put(std::u16string_view text) {
   std::u16string* target = KeyText();
   if (!target) return;
-  std::size_t take = text.size();
-  if (target != &code_) {
-    take = std::min(take, kNameLength - std::min(kNameLength, target->size()));
-    if (take > 0 && take < text.size() && CharAt(text, take - 1) == 2) --take;  // no half pair
+  std::u16string line;
+  for (std::size_t i = 0; i < text.size() && text[i] != u'\r' && text[i] != u'\n';
+       i += CharAt(text, i)) {
+    if (CharAt(text, i) == 2 || !(High(text[i]) || Low(text[i]))) {
+      line += text.substr(i, CharAt(text, i));
+    }
   }
-  if (take == 0) return;
-  target->append(text.substr(0, take));
+  if (target != &code_) {
+    std::size_t cut = std::min(line.size(), kNameLength - std::min(kNameLength, target->size()));
+    if (cut > 0 && cut < line.size() && High(line[cut - 1])) --cut;
+    line.resize(cut);
+  }
+  if (line.empty()) return;
+  target->append(line);
   if (target == &code_) CodeChanged();
 }
 

@@ -63,6 +63,7 @@ class WindowModel {
   void LookUp(Win w);
   void Activate(Win w);
   void Deactivate(Win w);
+  void Put(std::u16string_view text);
   void Terminate() { end_ = End::kTerminated; }
   void CodeChanged();
   void CloseReminder();

@@ -11,10 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/runtime_error.h"
@@ -296,6 +298,22 @@ TEST_F(Win32PlatformTest, EditHasItsStyleLimitFontAndColours) {
   ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>((emoji + emoji).c_str()));
   EXPECT_EQ(platform_.GetEditText(edit), u"abc\U0001F600");
   EXPECT_EQ(events_.changes.back(), edit);
+  // Pasted from the clipboard, text is cut at its first line break and a lone half is dropped.
+  const std::pair<std::u16string, std::u16string> pastes[] = {{u"Bob\r\nAlice", u"Bob"},
+                                                              {u"ab\rc", u"ab"},
+                                                              {u"x\xD800y", u"xy"},
+                                                              {u"abcd\U0001F600", u"abcd"}};
+  for (const auto& [text, kept] : pastes) {
+    ASSERT_TRUE(::OpenClipboard(hwnd) && ::EmptyClipboard());
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    std::memcpy(::GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    ::GlobalUnlock(data);
+    ::SetClipboardData(CF_UNICODETEXT, data);
+    ::CloseClipboard();
+    platform_.SetEditText(edit, u"");
+    ::SendMessageW(hwnd, WM_PASTE, 0, 0);
+    EXPECT_EQ(platform_.GetEditText(edit), kept);
+  }
   // Typed, such a character comes as two WM_CHARs, its high half first: through the keyboard's
   // queue it lands whole, and at the limit it is refused whole; a half alone never stays.
   platform_.SetEditText(edit, u"");
