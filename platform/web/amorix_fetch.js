@@ -5,6 +5,7 @@ mergeInto(LibraryManager.library, {
   $AMXFetch__deps: ['$AMXOffline'],
   $AMXFetch: {
     pictures: {},  // id: {file, img}
+    faces: {},     // font and text: while their faces are asked for, the promise that they are
     fetched: false,
     picture: function(id) {
       var p = AMXFetch.pictures[id];
@@ -13,6 +14,15 @@ mergeInto(LibraryManager.library, {
         p.img.src = p.file;
       }
       return p && p.img;
+    },
+    // The faces a text wants, asked for once: a face that fails stays in error, and the text is
+    // drawn with the next.
+    face: function(font, s) {
+      var key = font + '\n' + s, done = function() { AMXFetch.faces[key] = null; };
+      if (!(key in AMXFetch.faces) && !document.fonts.check(font, s)) {
+        AMXFetch.faces[key] = document.fonts.load(font, s).then(done, done);
+      }
+      return AMXFetch.faces[key];
     },
     // What the page preloads for the first window is decoded before that window first paints.
     preloaded: function() {

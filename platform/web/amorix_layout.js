@@ -86,7 +86,7 @@ mergeInto(LibraryManager.library, {
     el.append(canvas, labels);
     var w = {el: el, canvas: canvas, ctx: canvas.getContext('2d'), ratio: ratio,
              caption: UTF16ToString(caption), edits: [], timers: {}, tools: {}, labels: labels,
-             renamed: [], lacking: 0, held: {}};
+             renamed: [], held: {}};
     el.style.opacity = '0';
     el.dataset.caption = w.caption;
     el.dataset.window = n;
@@ -97,6 +97,7 @@ mergeInto(LibraryManager.library, {
     AMXInput.listen(n, w);
     AMX.desktop().append(el);
     AMXPaint.soon(n, w, 0, 0, width, height);
+    setTimeout(function() { w.late = true; AMXPaint.whole(n, w); }, AMXPaint.WAIT);
   },
 
   amx_window_show__deps: ['$AMX'],

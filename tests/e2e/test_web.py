@@ -5,6 +5,7 @@ its service worker, and its Content-Security-Policy. They drive the page through
 every place from the layout the program declares.
 """
 
+import contextlib
 import shutil
 import tempfile
 import time
@@ -180,33 +181,60 @@ def caches_until(program, done, after):
     return names
 
 
+@contextlib.contextmanager
+def served(program, rules=None, root=None):
+    """The build (or ROOT) served on an origin of its own, which no other check's worker serves,
+    by a server that follows RULES (web.Handler): its address and the server."""
+    import web
+    server = web.serve(root or program.root, rules)
+    try:
+        yield f"http://127.0.0.1:{server.server_port}/", server
+    finally:
+        program.stop()
+        web.stop(server)
+
+
 @pytest.mark.check("update")
 def test_update(program):
-    import web
-    with tempfile.TemporaryDirectory() as scratch:
+    with tempfile.TemporaryDirectory() as scratch, \
+            served(program, root=shutil.copytree(program.root, Path(scratch) / "web")) as (url, _):
         root = Path(scratch) / "web"
-        shutil.copytree(program.root, root)
-        server = web.serve(root)  # an origin of its own, which no other check's worker serves
-        url = f"http://127.0.0.1:{server.server_port}/index.html"
-        try:
-            program.driver.get(url)
-            controlled(program)  # else the next visit is not the worker's to serve, nor to update
-            old = caches_until(program, lambda names: len(names) == 1, "after the first visit")[0]
-            worker, index = root / "sw.js", root / "index.html"
-            worker.write_text(worker.read_text().replace(old, old + "0"))
-            index.write_text(index.read_text().replace(
-                "<title>", '<meta name="amorix-build" content="new"><title>'))
-            program.driver.get(url)  # the old build, from its cache, while the new one installs
-            caches_until(program, lambda names: names == [old + "0"], "after the next visit")
-            program.driver.get(url)
-            build = program.js("return document.querySelector('meta[name=amorix-build]')?.content")
-            expect(build == "new", "the load after the next visit still shows the old build")
-            program.wait(layout.window(layout.SPLASH).caption, 30)
-            expect(not program.refused(), "the new build's page refused what it loads")
-        finally:
-            program.stop()
-            server.shutdown()
-            server.server_close()
+        program.driver.get(url)
+        controlled(program)  # else the next visit is not the worker's to serve, nor to update
+        old = caches_until(program, lambda names: len(names) == 1, "after the first visit")[0]
+        worker, index = root / "sw.js", root / "index.html"
+        worker.write_text(worker.read_text().replace(old, old + "0"))
+        index.write_text(index.read_text().replace(
+            "<title>", '<meta name="amorix-build" content="new"><title>'))
+        program.driver.get(url)  # the old build, from its cache, while the new one installs
+        caches_until(program, lambda names: names == [old + "0"], "after the next visit")
+        program.driver.get(url)
+        build = program.js("return document.querySelector('meta[name=amorix-build]')?.content")
+        expect(build == "new", "the load after the next visit still shows the old build")
+        program.wait(layout.window(layout.SPLASH).caption, 30)
+        expect(not program.refused(), "the new build's page refused what it loads")
+
+
+def visit(program, url):
+    """Goes to URL without waiting for the load, which a stalled file holds back."""
+    program.js("location.assign(arguments[0])", url)
+    end = time.monotonic() + 10
+    while not program.js("return location.href === arguments[0] && "
+                         "!!document.getElementById('amx-desktop')", url):
+        expect(time.monotonic() < end, f"the page at {url} did not come")
+        time.sleep(0.05)
+
+
+@pytest.mark.check("stalled")
+def test_stalled(program):
+    splash = layout.window(layout.SPLASH).caption
+    with served(program, {"/form5_splash.jpg": ("stall", 25),
+                          "/fonts/AmorixSans-Regular-First.woff2": ("stall", 25)}) as (url, _):
+        visit(program, url)
+        program.wait(CAPTION, 30)
+        shown = dict(program.js("return amorixStats.painted"))  # ms after the navigation
+        expect(shown.get(splash, 1e9) < 8000 and shown[CAPTION] < shown[splash] + 8000,
+               f"with the splash's picture and a face stalled, the windows showed at {shown} ms")
 
 
 def main_rect(program):

@@ -19,6 +19,7 @@ import re
 import subprocess
 import threading
 import time
+import urllib.parse
 from pathlib import Path
 
 from PIL import Image
@@ -50,17 +51,47 @@ return [...d.querySelectorAll('.amx-form')]
             r.height / s]; });"""
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class Handler(http.server.SimpleHTTPRequestHandler):
+    """Serves its folder, but for the paths its server's rules name, path -> what is done instead:
+    ("stall", s) holds the request s seconds at most and drops it, ("fail", status) answers with
+    that status, ("bytes", data) sends DATA. Every path asked for is noted in the server's asked."""
+
     def log_message(self, *args):
         pass
 
+    def do_GET(self):
+        path = urllib.parse.urlsplit(self.path).path
+        self.server.asked.append(path)
+        what, arg = self.server.rules.get(path, (None, None))
+        if what == "stall":
+            self.server.ended.wait(arg)
+            self.close_connection = True
+        elif what == "fail":
+            self.send_error(arg)
+        elif what == "bytes":
+            self.send_response(200)
+            self.send_header("Content-Type", self.guess_type(path))
+            self.send_header("Content-Length", str(len(arg)))
+            self.end_headers()
+            self.wfile.write(arg)
+        else:
+            super().do_GET()
 
-def serve(root):
-    """A server thread for folder ROOT on a free port of 127.0.0.1; shutdown() ends it."""
-    handler = functools.partial(QuietHandler, directory=str(root))
+
+def serve(root, rules=None):
+    """A server thread for folder ROOT on a free port of 127.0.0.1, with RULES (Handler); stop()
+    ends it."""
+    handler = functools.partial(Handler, directory=str(root))
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.rules, server.asked, server.ended = dict(rules or {}), [], threading.Event()
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+def stop(server):
+    server.ended.set()
+    server.shutdown()
+    server.server_close()
 
 
 def session_bus(work):
@@ -130,8 +161,7 @@ class BrowserProgram(Program):
             time.sleep(0.05)
 
     def close_services(self):
-        self.server.shutdown()
-        self.server.server_close()
+        stop(self.server)
         if self.bus:
             self.bus.terminate()
             self.bus.wait(10)
