@@ -13,6 +13,7 @@ mergeInto(LibraryManager.library, {
     scale: 1,
     press: null,  // {window, pointerId, x, y}: the button down that a move may start from
     moving: null,
+    started: false,
     ended: false,
     minWidth: 640,  // the narrowest desktop the windows were made for; narrower ones scale down
 
@@ -64,7 +65,7 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('orientationchange', AMX.fit);
     if (window.visualViewport) window.visualViewport.addEventListener('resize', AMX.fit);
     window.amorixStats = AMXPaint.stats;
-    Promise.resolve().then(function() { _amorix_start(); });
+    Promise.resolve().then(function() { _amorix_start(); AMX.started = true; });
   },
 
   amx_window_create__deps: ['$AMX', '$AMXInput', '$AMXPaint'],

@@ -18,7 +18,8 @@ from program import expect
 from user import User
 
 AXE = Path(__file__).resolve().parents[2] / "build/npm/node_modules/axe-core/axe.min.js"
-CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval' 'unsafe-hashes' "
+       "'sha256-ickO+OD1JEdL8j6AUEuBO6IIOUA+DfoeMHAoilxlWO8='; style-src 'self'; "
        "object-src 'none'; base-uri 'none'")
 MAIN = layout.window(layout.MAIN)
 CAPTION = MAIN.caption
@@ -235,6 +236,37 @@ def test_stalled(program):
         shown = dict(program.js("return amorixStats.painted"))  # ms after the navigation
         expect(shown.get(splash, 1e9) < 8000 and shown[CAPTION] < shown[splash] + 8000,
                f"with the splash's picture and a face stalled, the windows showed at {shown} ms")
+
+
+@pytest.mark.check("unloaded")
+def test_unloaded(program):
+    splash = layout.window(layout.SPLASH).caption
+    for path, rule in (("/amorix.js", ("fail", 404)), ("/amorix.wasm", ("fail", 404)),
+                       ("/amorix.wasm", ("bytes", b"\0asm\1\0\0\0"))):  # of another build
+        with served(program, {path: rule}) as (url, server):
+            program.driver.get(url)
+            told = until(program, """const f = document.getElementById('amx-ended');
+                return f.checkVisibility() && f.innerText""", 10)
+            expect("could not be loaded" in (told or ""), f"with {path} {rule[0]}, the page tells {told!r}")
+            server.rules.clear()
+            program.pointer([program.js("""const r = document.getElementById('amx-restart')
+                .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]""")], 0)
+            expect(until(program, """return [...document.querySelectorAll('.amx-form')]
+                .some(f => f.dataset.caption === arguments[0] && f.style.opacity === '')""", 30,
+                         splash), f"after {path} {rule[0]}, the button did not start the program again")
+
+
+def until(program, script, timeout, *args):
+    """What SCRIPT returns once it is true (within TIMEOUT s); while the page loads, a failure."""
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            got = program.js(script, *args)
+        except Exception:  # between loads
+            got = None
+        if got or time.monotonic() > end:
+            return got
+        time.sleep(0.1)
 
 
 def main_rect(program):
