@@ -6,6 +6,8 @@ every place from the layout the program declares.
 """
 
 import contextlib
+import hashlib
+import re
 import shutil
 import tempfile
 import time
@@ -203,10 +205,9 @@ def test_update(program):
         program.driver.get(url)
         controlled(program)  # else the next visit is not the worker's to serve, nor to update
         old = caches_until(program, lambda names: len(names) == 1, "after the first visit")[0]
-        worker, index = root / "sw.js", root / "index.html"
-        worker.write_text(worker.read_text().replace(old, old + "0"))
-        index.write_text(index.read_text().replace(
-            "<title>", '<meta name="amorix-build" content="new"><title>'))
+        index = (root / "index.html").read_bytes()
+        rebuilt(root, "index.html", index.replace(
+            b"<title>", b'<meta name="amorix-build" content="new"><title>'))
         program.driver.get(url)  # the old build, from its cache, while the new one installs
         caches_until(program, lambda names: names == [old + "0"], "after the next visit")
         program.driver.get(url)
@@ -214,6 +215,81 @@ def test_update(program):
         expect(build == "new", "the load after the next visit still shows the old build")
         program.wait(layout.window(layout.SPLASH).caption, 30)
         expect(not program.refused(), "the new build's page refused what it loads")
+
+
+def rebuilt(root, file=None, data=None):
+    """The build in ROOT made another: FILE's bytes now DATA, the worker's hash of it and of the
+    build changed to match; the bytes it had."""
+    worker = root / "sw.js"
+    text, had = worker.read_text(), file and (root / file).read_bytes()
+    build = re.search(r"([0-9a-f]{16})';", text)[1]
+    text = text.replace(build, build + "0")
+    if file:
+        (root / file).write_bytes(data)
+        text = text.replace(hashlib.sha256(had).hexdigest()[:32], hashlib.sha256(data).hexdigest()[:32])
+    worker.write_text(text)
+    return had
+
+
+def cached(program, file):
+    """The size of FILE in each of the page's caches by name (-1 where it is not)."""
+    return dict(program.js("""return caches.keys().then(names => Promise.all(names.map(n => caches
+        .open(n).then(c => c.match(arguments[0])).then(r => r ? r.arrayBuffer() : null)
+        .then(b => [n, b ? b.byteLength : -1]))))""", file))
+
+
+def settled(program, server):
+    """Waits for the page's worker to be fetched and installed, or to fail to."""
+    end = time.monotonic() + 30
+    while "/sw.js" not in server.asked or program.js("""return navigator.serviceWorker
+            .getRegistration().then(r => (r?.installing || r?.waiting) ? 1 : 0)"""):
+        expect(time.monotonic() < end, "the worker is still installing")
+        time.sleep(0.2)
+
+
+@pytest.mark.check("mixed-build")
+def test_mixed_build(program):
+    """A new build whose module is still the old one on the server is not kept; once the new
+    module is there, the next visit keeps it."""
+    with tempfile.TemporaryDirectory() as scratch:
+        root = shutil.copytree(program.root, Path(scratch) / "web")
+        module = (root / "amorix.wasm").read_bytes() + b"\0\5\4amxB"  # with a custom section
+        old = rebuilt(root, "amorix.wasm", module)
+        with served(program, {"/amorix.wasm": ("bytes", old)}, root) as (url, server):
+            program.driver.get(url)
+            program.wait(CAPTION, 30)
+            settled(program, server)
+            sizes = cached(program, "amorix.wasm")
+            expect(len(old) not in sizes.values(), f"the other build's module is kept: {sizes}")
+            server.rules.clear()
+            program.driver.get(url)
+            caches_until(program, lambda names: len(names) == 1, "once the new module is there")
+            controlled(program)
+            sizes = list(cached(program, "amorix.wasm").values())
+            expect(sizes == [len(module)], f"the module kept has {sizes} bytes, not {len(module)}")
+
+
+@pytest.mark.check("deployments")
+def test_deployments(program):
+    """Two deployments on one origin keep each other's caches, and a file gone from one's cache
+    is put back."""
+    with tempfile.TemporaryDirectory() as scratch:
+        for place in "ab":
+            shutil.copytree(program.root, Path(scratch) / place)
+        rebuilt(Path(scratch) / "b")
+        with served(program, root=scratch) as (url, _):
+            for place, count in (("a", 1), ("b", 2)):
+                program.driver.get(url + place + "/")
+                controlled(program)
+                caches_until(program, lambda names: len(names) == count, f"after /{place}/")
+            program.js("return caches.keys().then(n => Promise.all(n.map(n => caches.open(n)"
+                       ".then(c => c.delete('amorix.wasm')))))")
+            program.driver.get(url + "b/")
+            program.wait(CAPTION, 30)
+            sizes = {name.split()[1][-3:]: size for name, size in
+                     cached(program, "amorix.wasm").items()}
+            expect(sizes["/a/"] == -1 and sizes["/b/"] > 0,
+                   f"the module gone from /b/'s cache is not put back: {sizes}")
 
 
 def visit(program, url):
