@@ -145,8 +145,7 @@ mergeInto(LibraryManager.library, {
   amx_begin_move: function(n) {
     var w = AMX.windows[n], p = AMX.press;
     if (!w || !p || p.window !== n) return 0;
-    AMX.moving = {window: n, x: p.x, y: p.y, left: parseFloat(w.el.style.left),
-                  top: parseFloat(w.el.style.top)};
+    AMX.moving = {window: n, x: p.x, y: p.y};
     return 1;
   },
 

@@ -383,6 +383,65 @@ def test_touch(program, user):
         program.driver.viewport(None)
 
 
+def hold(program, path, down=False, up=False):
+    """The mouse along PATH (viewport points, None a pause of a second), its button pressed first
+    or released last."""
+    steps = [{"type": "pointerMove", "x": int(p[0]), "y": int(p[1]), "duration": 50} if p else
+             {"type": "pause", "duration": 1000} for p in path]
+    if down:
+        steps.insert(1, {"type": "pointerDown", "button": 0})
+    if up:
+        steps.append({"type": "pointerUp", "button": 0})
+    program.driver.perform([{"type": "pointer", "id": "mouse",
+                             "parameters": {"pointerType": "mouse"}, "actions": steps}])
+
+
+# The viewport as the page reads it made 560x700 (narrower than the desktop: scaled down) in half
+# a second, and the main window's place then kept; RESTORE gives the viewport back.
+SHRINK = """for (const [k, v] of [['innerWidth', 560], ['innerHeight', 700]]) {
+    const real = Object.getOwnPropertyDescriptor(window, k) ||
+                 Object.getOwnPropertyDescriptor(Window.prototype, k);
+    Object.defineProperty(window, k, {get: () => window.amorixShrunk ? v : real.get.call(window),
+                                      configurable: true});
+  }
+  setTimeout(() => {
+    window.amorixShrunk = true;
+    dispatchEvent(new Event('resize'));
+    const r = amorixForm(arguments[0]).getBoundingClientRect();
+    window.amorixBefore = [r.left, r.top];
+  }, 500);"""
+RESTORE = "window.amorixShrunk = false; dispatchEvent(new Event('resize'))"
+
+
+@pytest.mark.check("drag-held")
+def test_drag_held(program, user):
+    """A drag keeps the window whole in view, goes on as the pointer does across a resize, and
+    one whose pointer is taken from it ends: the window then answers clicks."""
+    try:
+        fresh(user)
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        corner = program.js("return [innerWidth - 2, innerHeight - 2]")
+        hold(program, [(x, y), corner], down=True, up=True)
+        got = main_rect(program)
+        expect(got[2] <= corner[0] + 2 and got[3] <= corner[1] + 2,
+               f"dragged to the corner, the window spans {got}")
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        program.js(SHRINK, CAPTION)
+        hold(program, [(x, y), (x - 30, y - 30), None, (x - 50, y + 20)], down=True, up=True)
+        before = program.js("return window.amorixBefore")
+        moved = [round(a - b) for a, b in zip(main_rect(program)[:2], before)]
+        expect(moved == [-20, 50], f"after a resize a move of (-20, 50) moved the window {moved}")
+        program.js(RESTORE)
+        program.js("""const f = amorixForm(arguments[0]);
+            f.addEventListener('pointerdown', e => f.releasePointerCapture(e.pointerId))""", CAPTION)
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        hold(program, [(x, y), (x + 5, y + 5), corner], down=True, up=True)
+        got = user.calculate("Ann", "Bob")
+        expect(got == "66", f"after a drag lost its pointer, Ann and Bob score {got}")
+    finally:
+        program.js(RESTORE)
+
+
 def in_view(program, labels):
     """Of the main window and of each of its LABELS: its place in the viewport and how much of it
     shows there; with the viewport's size and zoom."""
