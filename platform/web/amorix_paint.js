@@ -31,6 +31,9 @@ mergeInto(LibraryManager.library, {
     whole: function(n, w) {
       if (AMX.windows[n] === w) AMXPaint.soon(n, w, 0, 0, parseFloat(w.el.style.width), parseFloat(w.el.style.height));
     },
+    everywhere: function() {
+      for (var n in AMX.windows) AMXPaint.whole(+n, AMX.windows[n]);
+    },
     painted: function(n, w, lacking) {
       if (lacking.length && !w.waiting) {
         w.waiting = true;

@@ -17,7 +17,7 @@ import pytest
 
 import layout
 from program import expect
-from user import User
+from user import User, differ
 
 AXE = Path(__file__).resolve().parents[2] / "build/npm/node_modules/axe-core/axe.min.js"
 CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval' 'unsafe-hashes' "
@@ -290,6 +290,32 @@ def test_deployments(program):
                      cached(program, "amorix.wasm").items()}
             expect(sizes["/a/"] == -1 and sizes["/b/"] > 0,
                    f"the module gone from /b/'s cache is not put back: {sizes}")
+
+
+@pytest.mark.check("refetched")
+def test_refetched(program, user):
+    """The main window's picture fails, then comes: it is asked for again and shown. A face that
+    fails is not asked for again by the paints that want it."""
+    picture = "/form1_main.jpg"  # the main window's, as the resource list names it
+    with served(program, {picture: ("fail", 503),
+                          "/fonts/AmorixSans-Regular-First.woff2": ("fail", 404)}) as (url, server):
+        program.driver.get(url)
+        x, y, w, h = program.wait(CAPTION, 30)
+        program.js("""const asked = window.amorixAsked = [], load = document.fonts.load;
+            document.fonts.load = function (font, text) {
+              asked.push(font + ' ' + text);
+              return load.call(this, font, text); };""")
+        bare = program.shot().crop((x, y, x + w, y + h))
+        server.rules.pop(picture)
+        for _ in range(2):
+            user.calculate("Ann", "Bob")
+        asked = program.js("return amorixAsked")
+        expect(len(set(asked)) == len(asked), f"the paints asked for faces again: {asked}")
+        end = time.monotonic() + 20
+        while differ(program.shot().crop((x, y, x + w, y + h)), bare) < w * h // 4:
+            expect(time.monotonic() < end, f"the picture was not shown; asked for "
+                   f"{server.asked.count(picture)} times")
+            time.sleep(0.5)
 
 
 def visit(program, url):
