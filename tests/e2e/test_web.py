@@ -1,8 +1,10 @@
 """The checks only a page can be asked for (checks.txt: "web", and "chromium" where Chromium's
 DevTools protocol alone can tell): what the page tells assistive technology and axe-core, its
-fonts, a phone's touch screen and its turns, the web app it installs as, offline and updated by
-its service worker, and its Content-Security-Policy. They drive the page through web.py and take
-every place from the layout the program declares.
+fonts, a phone's touch screen and its turns, a drag held through a resize or lost, the web app it
+installs as, offline and updated by its service worker, on a network that stalls and fails files
+or serves two builds mixed (web.Handler's rules, on an origin of the check's own), and its
+Content-Security-Policy. They drive the page through web.py and take every place from the layout
+the program declares.
 """
 
 import contextlib
@@ -145,12 +147,25 @@ def test_installable(program, user):
     expect(not errors, f"not installable: {[e['errorId'] for e in errors]}")
 
 
+def until(program, script, why, timeout=30, *args):
+    """What SCRIPT returns once it is true (a page between loads returns nothing); fails with WHY
+    after TIMEOUT s."""
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            got = program.js(script, *args)
+        except Exception:  # between loads
+            got = None
+        if got:
+            return got
+        expect(time.monotonic() < end, why)
+        time.sleep(0.1)
+
+
 def controlled(program):
     """Waits for the build's service worker to control the page: it has the whole build then."""
-    end = time.monotonic() + 20
-    while not program.js("return !!navigator.serviceWorker.controller"):
-        expect(time.monotonic() < end, "no service worker controls the page")
-        time.sleep(0.1)
+    until(program, "return !!navigator.serviceWorker.controller",
+          "no service worker controls the page", 20)
 
 
 @pytest.mark.check("offline")
@@ -217,79 +232,79 @@ def test_update(program):
         expect(not program.refused(), "the new build's page refused what it loads")
 
 
-def rebuilt(root, file=None, data=None):
-    """The build in ROOT made another: FILE's bytes now DATA, the worker's hash of it and of the
+def rebuilt(root, file, data):
+    """The build in ROOT made another: FILE's bytes now DATA, the worker's hashes of it and of the
     build changed to match; the bytes it had."""
-    worker = root / "sw.js"
-    text, had = worker.read_text(), file and (root / file).read_bytes()
+    worker, had = root / "sw.js", (root / file).read_bytes()
+    (root / file).write_bytes(data)
+    text = worker.read_text().replace(*(hashlib.sha256(d).hexdigest()[:16] for d in (had, data)))
     build = re.search(r"([0-9a-f]{16})';", text)[1]
-    text = text.replace(build, build + "0")
-    if file:
-        (root / file).write_bytes(data)
-        text = text.replace(hashlib.sha256(had).hexdigest()[:32], hashlib.sha256(data).hexdigest()[:32])
-    worker.write_text(text)
+    worker.write_text(text.replace(build, build + "0"))
     return had
 
 
-def cached(program, file):
-    """The size of FILE in each of the page's caches by name (-1 where it is not)."""
+def modules(program):
+    """Each of the page's caches by its deployment's folder: the size of its module (-1: none)."""
     return dict(program.js("""return caches.keys().then(names => Promise.all(names.map(n => caches
-        .open(n).then(c => c.match(arguments[0])).then(r => r ? r.arrayBuffer() : null)
-        .then(b => [n, b ? b.byteLength : -1]))))""", file))
-
-
-def settled(program, server):
-    """Waits for the page's worker to be fetched and installed, or to fail to."""
-    end = time.monotonic() + 30
-    while "/sw.js" not in server.asked or program.js("""return navigator.serviceWorker
-            .getRegistration().then(r => (r?.installing || r?.waiting) ? 1 : 0)"""):
-        expect(time.monotonic() < end, "the worker is still installing")
-        time.sleep(0.2)
-
-
-@pytest.mark.check("mixed-build")
-def test_mixed_build(program):
-    """A new build whose module is still the old one on the server is not kept; once the new
-    module is there, the next visit keeps it."""
-    with tempfile.TemporaryDirectory() as scratch:
-        root = shutil.copytree(program.root, Path(scratch) / "web")
-        module = (root / "amorix.wasm").read_bytes() + b"\0\5\4amxB"  # with a custom section
-        old = rebuilt(root, "amorix.wasm", module)
-        with served(program, {"/amorix.wasm": ("bytes", old)}, root) as (url, server):
-            program.driver.get(url)
-            program.wait(CAPTION, 30)
-            settled(program, server)
-            sizes = cached(program, "amorix.wasm")
-            expect(len(old) not in sizes.values(), f"the other build's module is kept: {sizes}")
-            server.rules.clear()
-            program.driver.get(url)
-            caches_until(program, lambda names: len(names) == 1, "once the new module is there")
-            controlled(program)
-            sizes = list(cached(program, "amorix.wasm").values())
-            expect(sizes == [len(module)], f"the module kept has {sizes} bytes, not {len(module)}")
+        .open(n).then(c => c.match(n.split(' ')[1] + 'amorix.wasm'))
+        .then(r => r ? r.arrayBuffer() : null)
+        .then(b => [n.split(' ')[1].slice(-3), b ? b.byteLength : -1]))))"""))
 
 
 @pytest.mark.check("deployments")
 def test_deployments(program):
-    """Two deployments on one origin keep each other's caches, and a file gone from one's cache
-    is put back."""
     with tempfile.TemporaryDirectory() as scratch:
-        for place in "ab":
-            shutil.copytree(program.root, Path(scratch) / place)
-        rebuilt(Path(scratch) / "b")
-        with served(program, root=scratch) as (url, _):
-            for place, count in (("a", 1), ("b", 2)):
-                program.driver.get(url + place + "/")
-                controlled(program)
-                caches_until(program, lambda names: len(names) == count, f"after /{place}/")
-            program.js("return caches.keys().then(n => Promise.all(n.map(n => caches.open(n)"
-                       ".then(c => c.delete('amorix.wasm')))))")
+        a, b = (shutil.copytree(program.root, Path(scratch) / place) for place in "ab")
+        module = (b / "amorix.wasm").read_bytes() + b"\0\5\4amxB"  # a custom section more
+        old = rebuilt(b, "amorix.wasm", module)
+        with served(program, {"/b/amorix.wasm": ("bytes", old)}, scratch) as (url, server):
+            program.driver.get(url + "a/")
+            controlled(program)
+            program.driver.get(url + "b/")  # deployed half: the module still the old one
+            program.wait(CAPTION, 30)
+            until(program, """return navigator.serviceWorker.getRegistration()
+                .then(r => !r?.installing && !r?.waiting)""", "/b/'s worker still installs")
+            got = modules(program)
+            expect(got == {"/a/": len(old)}, f"with /b/ half deployed, the modules kept: {got}")
+            server.rules.clear()
+            program.driver.get(url + "b/")
+            caches_until(program, lambda names: len(names) == 2, "with /b/ whole")
+            got = modules(program)
+            expect(got == {"/a/": len(old), "/b/": len(module)}, f"the modules kept: {got}")
+            program.js("return caches.keys().then(n => caches.open(n.find(n => n.includes('/b/ '))))"
+                       ".then(c => c.delete('amorix.wasm'))")
             program.driver.get(url + "b/")
             program.wait(CAPTION, 30)
-            sizes = {name.split()[1][-3:]: size for name, size in
-                     cached(program, "amorix.wasm").items()}
-            expect(sizes["/a/"] == -1 and sizes["/b/"] > 0,
-                   f"the module gone from /b/'s cache is not put back: {sizes}")
+            expect(modules(program) == got, f"/b/'s module is not put back: {modules(program)}")
+
+
+@pytest.mark.check("stalled")
+def test_stalled(program):
+    splash = layout.window(layout.SPLASH).caption
+    with served(program, {"/form5_splash.jpg": ("stall", 25),
+                          "/fonts/AmorixSans-Regular-First.woff2": ("stall", 25)}) as (url, _):
+        program.js("location.assign(arguments[0])", url)  # not waiting for the load they hold
+        shown = dict(until(program, "return location.href === arguments[0] && "
+                           "amorixStats.painted.length > 1 && amorixStats.painted",
+                           "the windows did not show", 30, url))  # ms after the navigation
+        expect(shown.get(splash, 1e9) < 8000 and shown[CAPTION] < shown[splash] + 8000,
+               f"with the splash's picture and a face stalled, the windows showed at {shown} ms")
+
+
+@pytest.mark.check("unloaded")
+def test_unloaded(program):
+    for path, rule in (("/amorix.js", ("fail", 404)), ("/amorix.wasm", ("fail", 404)),
+                       ("/amorix.wasm", ("bytes", b"\0asm\1\0\0\0"))):  # of another build
+        with served(program, {path: rule}) as (url, server):
+            program.driver.get(url)
+            told = until(program, """const f = document.getElementById('amx-ended');
+                return f.checkVisibility() && f.innerText""", f"with {path} {rule[0]}, nothing told")
+            expect("could not be loaded" in told, f"with {path} {rule[0]}, the page tells {told!r}")
+            server.rules.clear()
+            program.pointer([program.js("""const r = document.getElementById('amx-restart')
+                .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]""")], 0)
+            until(program, "return amorixStats.painted.length",
+                  f"after {path} {rule[0]}, the button did not start the program again")
 
 
 @pytest.mark.check("refetched")
@@ -316,59 +331,6 @@ def test_refetched(program, user):
             expect(time.monotonic() < end, f"the picture was not shown; asked for "
                    f"{server.asked.count(picture)} times")
             time.sleep(0.5)
-
-
-def visit(program, url):
-    """Goes to URL without waiting for the load, which a stalled file holds back."""
-    program.js("location.assign(arguments[0])", url)
-    end = time.monotonic() + 10
-    while not program.js("return location.href === arguments[0] && "
-                         "!!document.getElementById('amx-desktop')", url):
-        expect(time.monotonic() < end, f"the page at {url} did not come")
-        time.sleep(0.05)
-
-
-@pytest.mark.check("stalled")
-def test_stalled(program):
-    splash = layout.window(layout.SPLASH).caption
-    with served(program, {"/form5_splash.jpg": ("stall", 25),
-                          "/fonts/AmorixSans-Regular-First.woff2": ("stall", 25)}) as (url, _):
-        visit(program, url)
-        program.wait(CAPTION, 30)
-        shown = dict(program.js("return amorixStats.painted"))  # ms after the navigation
-        expect(shown.get(splash, 1e9) < 8000 and shown[CAPTION] < shown[splash] + 8000,
-               f"with the splash's picture and a face stalled, the windows showed at {shown} ms")
-
-
-@pytest.mark.check("unloaded")
-def test_unloaded(program):
-    splash = layout.window(layout.SPLASH).caption
-    for path, rule in (("/amorix.js", ("fail", 404)), ("/amorix.wasm", ("fail", 404)),
-                       ("/amorix.wasm", ("bytes", b"\0asm\1\0\0\0"))):  # of another build
-        with served(program, {path: rule}) as (url, server):
-            program.driver.get(url)
-            told = until(program, """const f = document.getElementById('amx-ended');
-                return f.checkVisibility() && f.innerText""", 10)
-            expect("could not be loaded" in (told or ""), f"with {path} {rule[0]}, the page tells {told!r}")
-            server.rules.clear()
-            program.pointer([program.js("""const r = document.getElementById('amx-restart')
-                .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]""")], 0)
-            expect(until(program, """return [...document.querySelectorAll('.amx-form')]
-                .some(f => f.dataset.caption === arguments[0] && f.style.opacity === '')""", 30,
-                         splash), f"after {path} {rule[0]}, the button did not start the program again")
-
-
-def until(program, script, timeout, *args):
-    """What SCRIPT returns once it is true (within TIMEOUT s); while the page loads, a failure."""
-    end = time.monotonic() + timeout
-    while True:
-        try:
-            got = program.js(script, *args)
-        except Exception:  # between loads
-            got = None
-        if got or time.monotonic() > end:
-            return got
-        time.sleep(0.1)
 
 
 def main_rect(program):
@@ -409,59 +371,39 @@ def test_touch(program, user):
         program.driver.viewport(None)
 
 
-def hold(program, path, down=False, up=False):
-    """The mouse along PATH (viewport points, None a pause of a second), its button pressed first
-    or released last."""
-    steps = [{"type": "pointerMove", "x": int(p[0]), "y": int(p[1]), "duration": 50} if p else
-             {"type": "pause", "duration": 1000} for p in path]
-    if down:
-        steps.insert(1, {"type": "pointerDown", "button": 0})
-    if up:
-        steps.append({"type": "pointerUp", "button": 0})
-    program.driver.perform([{"type": "pointer", "id": "mouse",
-                             "parameters": {"pointerType": "mouse"}, "actions": steps}])
-
-
 # The viewport as the page reads it made 560x700 (narrower than the desktop: scaled down) in half
-# a second, and the main window's place then kept; RESTORE gives the viewport back.
+# a second, the main window's place then kept; RESTORE gives the viewport back.
 SHRINK = """for (const [k, v] of [['innerWidth', 560], ['innerHeight', 700]]) {
     const real = Object.getOwnPropertyDescriptor(window, k) ||
                  Object.getOwnPropertyDescriptor(Window.prototype, k);
     Object.defineProperty(window, k, {get: () => window.amorixShrunk ? v : real.get.call(window),
-                                      configurable: true});
-  }
-  setTimeout(() => {
-    window.amorixShrunk = true;
-    dispatchEvent(new Event('resize'));
-    const r = amorixForm(arguments[0]).getBoundingClientRect();
-    window.amorixBefore = [r.left, r.top];
-  }, 500);"""
+                                      configurable: true}); }
+  setTimeout(() => { window.amorixShrunk = true; dispatchEvent(new Event('resize'));
+    window.amorixBefore = amorixForm(arguments[0]).getBoundingClientRect(); }, 500);"""
 RESTORE = "window.amorixShrunk = false; dispatchEvent(new Event('resize'))"
 
 
 @pytest.mark.check("drag-held")
 def test_drag_held(program, user):
-    """A drag keeps the window whole in view, goes on as the pointer does across a resize, and
-    one whose pointer is taken from it ends: the window then answers clicks."""
     try:
         fresh(user)
         x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
         corner = program.js("return [innerWidth - 2, innerHeight - 2]")
-        hold(program, [(x, y), corner], down=True, up=True)
+        program.pointer([(x, y), corner], 0)
         got = main_rect(program)
         expect(got[2] <= corner[0] + 2 and got[3] <= corner[1] + 2,
                f"dragged to the corner, the window spans {got}")
         x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
         program.js(SHRINK, CAPTION)
-        hold(program, [(x, y), (x - 30, y - 30), None, (x - 50, y + 20)], down=True, up=True)
-        before = program.js("return window.amorixBefore")
+        program.pointer([(x, y), (x - 30, y - 30), None, (x - 50, y + 20)], 0)
+        before = program.js("return [amorixBefore.left, amorixBefore.top]")
         moved = [round(a - b) for a, b in zip(main_rect(program)[:2], before)]
         expect(moved == [-20, 50], f"after a resize a move of (-20, 50) moved the window {moved}")
         program.js(RESTORE)
         program.js("""const f = amorixForm(arguments[0]);
             f.addEventListener('pointerdown', e => f.releasePointerCapture(e.pointerId))""", CAPTION)
         x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
-        hold(program, [(x, y), (x + 5, y + 5), corner], down=True, up=True)
+        program.pointer([(x, y), (x + 5, y + 5), corner], 0)
         got = user.calculate("Ann", "Bob")
         expect(got == "66", f"after a drag lost its pointer, Ann and Bob score {got}")
     finally:

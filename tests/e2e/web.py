@@ -8,7 +8,8 @@ is the engine's own. A link is caught by the page's stand-in for window.open, th
 program by the status the page shows. The engine starts once, for every check of a module;
 start() loads the page afresh. WebKitGTK draws on the harness's display and speaks AT-SPI on a
 session bus of the harness's own, given to its processes alone. AMORIX_WEB_ROOT serves another
-build than build/web/.
+build than build/web/. A check may serve a build by a server of its own that stalls, fails or
+replaces chosen files (Handler).
 """
 
 import functools
@@ -238,10 +239,10 @@ class BrowserProgram(Program):
             time.sleep(0.1)
 
     def pointer(self, path, button=None, kind="mouse"):
-        """Moves a pointer of KIND (mouse, touch) along PATH (viewport points); with a button,
-        pressed at the first point and released at the last."""
-        steps = [{"type": "pointerMove", "x": int(x), "y": int(y), "duration": 50}
-                 for x, y in path]
+        """Moves a pointer of KIND (mouse, touch) along PATH (viewport points, None a pause of a
+        second); with a button, pressed at the first point and released at the last."""
+        steps = [{"type": "pointerMove", "x": int(p[0]), "y": int(p[1]), "duration": 50} if p
+                 else {"type": "pause", "duration": 1000} for p in path]
         if button is not None:
             steps.insert(1, {"type": "pointerDown", "button": button})
             steps.append({"type": "pointerUp", "button": button})
