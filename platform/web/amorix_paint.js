@@ -138,8 +138,8 @@ mergeInto(LibraryManager.library, {
     c.clip();
     var s = UTF16ToString(text);
     c.font = AMX.font(UTF16ToString(face), px, bold, italic);
-    var face = AMXFetch.face(c.font, s);
-    if (face) AMXPaint.lacking.push(face);
+    var asked = AMXFetch.face(c.font, s);
+    if (asked) AMXPaint.lacking.push(asked);
     c.fillStyle = AMX.color(rgb);
     c.textBaseline = 'alphabetic';
     var m = c.measureText('Hg');
