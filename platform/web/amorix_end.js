@@ -1,9 +1,18 @@
 // The end of the program: once the event that ended it is over, every window goes and the page
 // says so, with a button that starts the program again (a new load of the page); a run-time
-// error is told first, in the page's dialog.
+// error is told first, in the page's dialog. A module that fails to load or to start (missing,
+// or of another build) is told the same way, as the page tells a script that fails to load.
 mergeInto(LibraryManager.library, {
   $AMXEnd__deps: ['$AMX'],
+  $AMXEnd__postset: "addEventListener('error', AMXEnd.failed);" +
+                    "addEventListener('unhandledrejection', AMXEnd.failed);",
   $AMXEnd: {
+    failed: function() {
+      if (AMX.started) return;
+      AMX.ended = true;
+      document.body.classList.add('amx-failed');
+      document.getElementById('amx-restart').focus();
+    },
     stop: function() {
       AMX.ended = true;
       for (var n in AMX.windows) {
@@ -18,9 +27,7 @@ mergeInto(LibraryManager.library, {
       window.amorixExitStatus = status;
       document.title = 'Quillon Amorix';
       document.getElementById('amx-ended').hidden = false;
-      var restart = document.getElementById('amx-restart');
-      restart.addEventListener('click', function() { location.reload(); }, {once: true});
-      restart.focus();
+      document.getElementById('amx-restart').focus();
     },
   },
 

@@ -44,12 +44,17 @@ mergeInto(LibraryManager.library, {
         AMX.press = {window: n, pointerId: e.pointerId, x: e.clientX, y: e.clientY};
         AMXInput.mouse(n, 1, e);
       });
+      // A move goes on from the pointer's last point in the desktop's pixels as they are then, so
+      // that a resize on the way does not make the window jump, and it stays whole in view.
       el.addEventListener('pointermove', function(e) {
         var m = AMX.moving;
         if (m && m.window === n) {
           w.moved = true;
-          w.el.style.left = (m.left + (e.clientX - m.x) / AMX.scale) + 'px';
-          w.el.style.top = (m.top + (e.clientY - m.y) / AMX.scale) + 'px';
+          w.el.style.left = (parseFloat(w.el.style.left) + (e.clientX - m.x) / AMX.scale) + 'px';
+          w.el.style.top = (parseFloat(w.el.style.top) + (e.clientY - m.y) / AMX.scale) + 'px';
+          m.x = e.clientX;
+          m.y = e.clientY;
+          AMX.place(w);
           return;
         }
         // A finger does not hover: it presses, drags and lifts.
@@ -58,16 +63,23 @@ mergeInto(LibraryManager.library, {
         AMXInput.tooltip(w, p[0], p[1]);
         AMXInput.mouse(n, 0, e);
       });
+      // The release ends a press; a press that loses the pointer otherwise (cancelled, or its
+      // capture taken) ends too, and the window loses the mouse.
       var up = function(e) {
-        if (AMX.press && AMX.press.pointerId === e.pointerId) AMX.press = null;
-        if (AMX.moving && AMX.moving.window === n) {  // the move takes the release
-          AMX.moving = null;
-          return;
+        var pressed = AMX.press && AMX.press.pointerId === e.pointerId;
+        var moving = AMX.moving && AMX.moving.window === n;
+        if (pressed) AMX.press = null;
+        if (moving) AMX.moving = null;
+        if (AMX.ended || AMX.windows[n] !== w) return;
+        if (e.type !== 'pointerup') {
+          if (pressed || moving) _amorix_capture_lost(n);
+        } else if (!moving && own(e)) {  // the move takes the release
+          AMXInput.mouse(n, 2, e);
         }
-        if (!AMX.ended && own(e) && e.type === 'pointerup') AMXInput.mouse(n, 2, e);
       };
       el.addEventListener('pointerup', up);
       el.addEventListener('pointercancel', up);
+      el.addEventListener('lostpointercapture', up);
       // Tab and Shift+Tab go round the window's visible text boxes in creation order.
       el.addEventListener('keydown', function(e) {
         if (e.key !== 'Tab') return;

@@ -13,6 +13,7 @@ mergeInto(LibraryManager.library, {
     scale: 1,
     press: null,  // {window, pointerId, x, y}: the button down that a move may start from
     moving: null,
+    started: false,
     ended: false,
     minWidth: 640,  // the narrowest desktop the windows were made for; narrower ones scale down
 
@@ -64,7 +65,7 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('orientationchange', AMX.fit);
     if (window.visualViewport) window.visualViewport.addEventListener('resize', AMX.fit);
     window.amorixStats = AMXPaint.stats;
-    Promise.resolve().then(function() { _amorix_start(); });
+    Promise.resolve().then(function() { _amorix_start(); AMX.started = true; });
   },
 
   amx_window_create__deps: ['$AMX', '$AMXInput', '$AMXPaint'],
@@ -86,7 +87,7 @@ mergeInto(LibraryManager.library, {
     el.append(canvas, labels);
     var w = {el: el, canvas: canvas, ctx: canvas.getContext('2d'), ratio: ratio,
              caption: UTF16ToString(caption), edits: [], timers: {}, tools: {}, labels: labels,
-             renamed: [], lacking: 0, held: {}};
+             renamed: [], held: {}};
     el.style.opacity = '0';
     el.dataset.caption = w.caption;
     el.dataset.window = n;
@@ -97,6 +98,7 @@ mergeInto(LibraryManager.library, {
     AMXInput.listen(n, w);
     AMX.desktop().append(el);
     AMXPaint.soon(n, w, 0, 0, width, height);
+    setTimeout(function() { w.late = true; AMXPaint.whole(n, w); }, AMXPaint.WAIT);
   },
 
   amx_window_show__deps: ['$AMX'],
@@ -143,8 +145,7 @@ mergeInto(LibraryManager.library, {
   amx_begin_move: function(n) {
     var w = AMX.windows[n], p = AMX.press;
     if (!w || !p || p.window !== n) return 0;
-    AMX.moving = {window: n, x: p.x, y: p.y, left: parseFloat(w.el.style.left),
-                  top: parseFloat(w.el.style.top)};
+    AMX.moving = {window: n, x: p.x, y: p.y};
     return 1;
   },
 

@@ -1,7 +1,8 @@
 // Painting: a window's paints gathered into one per animation frame, drawn by the program on the
 // window's canvas through the calls below. A paint that finds a picture or a face not yet in is
-// made again when they are, and a window stays transparent until its first whole paint; its
-// timers count from then, as they do where its picture and faces are at hand when it is made.
+// made again when they are, and a window stays transparent until its first whole paint, or until
+// it has waited WAIT ms for what stalls, when it shows what has arrived; its timers count from
+// then, as they do where its picture and faces are at hand when it is made.
 mergeInto(LibraryManager.library, {
   $AMXPaint__deps: ['$AMX', '$AMXFetch'],
   $AMXPaint: {
@@ -26,17 +27,19 @@ mergeInto(LibraryManager.library, {
         AMXPaint.painted(n, w, lacking);
       });
     },
-    // Twice lacking, a window shows what it has.
+    WAIT: 4000,
+    whole: function(n, w) {
+      if (AMX.windows[n] === w) AMXPaint.soon(n, w, 0, 0, parseFloat(w.el.style.width), parseFloat(w.el.style.height));
+    },
+    everywhere: function() {
+      for (var n in AMX.windows) AMXPaint.whole(+n, AMX.windows[n]);
+    },
     painted: function(n, w, lacking) {
-      if (lacking.length && w.lacking < 2) {
-        w.lacking++;
-        Promise.allSettled(lacking).then(function() {
-          if (AMX.windows[n] === w) AMXPaint.soon(n, w, 0, 0, parseFloat(w.el.style.width), parseFloat(w.el.style.height));
-        });
-        return;
+      if (lacking.length && !w.waiting) {
+        w.waiting = true;
+        Promise.allSettled(lacking).then(function() { w.waiting = false; AMXPaint.whole(n, w); });
       }
-      w.lacking = 0;
-      if (w.painted) return;
+      if (w.painted || lacking.length && !w.late) return;
       AMXPaint.stats.painted.push([w.caption, performance.now()]);
       w.painted = true;
       w.el.style.opacity = '';
@@ -135,7 +138,8 @@ mergeInto(LibraryManager.library, {
     c.clip();
     var s = UTF16ToString(text);
     c.font = AMX.font(UTF16ToString(face), px, bold, italic);
-    if (!document.fonts.check(c.font, s)) AMXPaint.lacking.push(document.fonts.load(c.font, s));
+    var asked = AMXFetch.face(c.font, s);
+    if (asked) AMXPaint.lacking.push(asked);
     c.fillStyle = AMX.color(rgb);
     c.textBaseline = 'alphabetic';
     var m = c.measureText('Hg');

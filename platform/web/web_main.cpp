@@ -98,7 +98,7 @@ EMSCRIPTEN_KEEPALIVE void amorix_label_action(int window, int label) {
 }
 
 EMSCRIPTEN_KEEPALIVE void amorix_capture_lost(int window) {
-  platform.CaptureLost(window);
+  platform.PointerLost(window);
 }
 }
 

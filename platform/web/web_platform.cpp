@@ -227,6 +227,10 @@ int WebPlatform::ReleaseCapture() {
   return 1;
 }
 
+void WebPlatform::PointerLost(int window) {
+  if (capture_ == window) ReleaseCapture();
+}
+
 void WebPlatform::CaptureLost(int window) {
   if (WindowEvents* events = Events(window)) events->OnCaptureLost();
 }

@@ -64,6 +64,8 @@ class WebPlatform final : public regions::ModelRegionsPlatform {
   void Paint(int window, const PixelRect& dirty);
   void DescribeLabels(int window);
   void CaptureLost(int window);
+  // The page took the pointer from a window while it was pressed: the capture it had goes.
+  void PointerLost(int window);
   bool Ended() const { return ended_; }
 
  private:

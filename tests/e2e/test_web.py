@@ -1,10 +1,15 @@
 """The checks only a page can be asked for (checks.txt: "web", and "chromium" where Chromium's
 DevTools protocol alone can tell): what the page tells assistive technology and axe-core, its
-fonts, a phone's touch screen and its turns, the web app it installs as, offline and updated by
-its service worker, and its Content-Security-Policy. They drive the page through web.py and take
-every place from the layout the program declares.
+fonts, a phone's touch screen and its turns, a drag held through a resize or lost, the web app it
+installs as, offline and updated by its service worker, on a network that stalls and fails files
+or serves two builds mixed (web.Handler's rules, on an origin of the check's own), and its
+Content-Security-Policy. They drive the page through web.py and take every place from the layout
+the program declares.
 """
 
+import contextlib
+import hashlib
+import re
 import shutil
 import tempfile
 import time
@@ -14,10 +19,11 @@ import pytest
 
 import layout
 from program import expect
-from user import User
+from user import User, differ
 
 AXE = Path(__file__).resolve().parents[2] / "build/npm/node_modules/axe-core/axe.min.js"
-CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval' 'unsafe-hashes' "
+       "'sha256-ickO+OD1JEdL8j6AUEuBO6IIOUA+DfoeMHAoilxlWO8='; style-src 'self'; "
        "object-src 'none'; base-uri 'none'")
 MAIN = layout.window(layout.MAIN)
 CAPTION = MAIN.caption
@@ -141,12 +147,25 @@ def test_installable(program, user):
     expect(not errors, f"not installable: {[e['errorId'] for e in errors]}")
 
 
+def until(program, script, why, timeout=30, *args):
+    """What SCRIPT returns once it is true (a page between loads returns nothing); fails with WHY
+    after TIMEOUT s."""
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            got = program.js(script, *args)
+        except Exception:  # between loads
+            got = None
+        if got:
+            return got
+        expect(time.monotonic() < end, why)
+        time.sleep(0.1)
+
+
 def controlled(program):
     """Waits for the build's service worker to control the page: it has the whole build then."""
-    end = time.monotonic() + 20
-    while not program.js("return !!navigator.serviceWorker.controller"):
-        expect(time.monotonic() < end, "no service worker controls the page")
-        time.sleep(0.1)
+    until(program, "return !!navigator.serviceWorker.controller",
+          "no service worker controls the page", 20)
 
 
 @pytest.mark.check("offline")
@@ -180,33 +199,138 @@ def caches_until(program, done, after):
     return names
 
 
+@contextlib.contextmanager
+def served(program, rules=None, root=None):
+    """The build (or ROOT) served on an origin of its own, which no other check's worker serves,
+    by a server that follows RULES (web.Handler): its address and the server."""
+    import web
+    server = web.serve(root or program.root, rules)
+    try:
+        yield f"http://127.0.0.1:{server.server_port}/", server
+    finally:
+        program.stop()
+        web.stop(server)
+
+
 @pytest.mark.check("update")
 def test_update(program):
-    import web
-    with tempfile.TemporaryDirectory() as scratch:
+    with tempfile.TemporaryDirectory() as scratch, \
+            served(program, root=shutil.copytree(program.root, Path(scratch) / "web")) as (url, _):
         root = Path(scratch) / "web"
-        shutil.copytree(program.root, root)
-        server = web.serve(root)  # an origin of its own, which no other check's worker serves
-        url = f"http://127.0.0.1:{server.server_port}/index.html"
-        try:
+        program.driver.get(url)
+        controlled(program)  # else the next visit is not the worker's to serve, nor to update
+        old = caches_until(program, lambda names: len(names) == 1, "after the first visit")[0]
+        index = (root / "index.html").read_bytes()
+        rebuilt(root, "index.html", index.replace(
+            b"<title>", b'<meta name="amorix-build" content="new"><title>'))
+        program.driver.get(url)  # the old build, from its cache, while the new one installs
+        caches_until(program, lambda names: names == [old + "0"], "after the next visit")
+        program.driver.get(url)
+        build = program.js("return document.querySelector('meta[name=amorix-build]')?.content")
+        expect(build == "new", "the load after the next visit still shows the old build")
+        program.wait(layout.window(layout.SPLASH).caption, 30)
+        expect(not program.refused(), "the new build's page refused what it loads")
+
+
+def rebuilt(root, file, data):
+    """The build in ROOT made another: FILE's bytes now DATA, the worker's hashes of it and of the
+    build changed to match; the bytes it had."""
+    worker, had = root / "sw.js", (root / file).read_bytes()
+    (root / file).write_bytes(data)
+    text = worker.read_text().replace(*(hashlib.sha256(d).hexdigest()[:16] for d in (had, data)))
+    build = re.search(r"([0-9a-f]{16})';", text)[1]
+    worker.write_text(text.replace(build, build + "0"))
+    return had
+
+
+def modules(program):
+    """Each of the page's caches by its deployment's folder: the size of its module (-1: none)."""
+    return dict(program.js("""return caches.keys().then(names => Promise.all(names.map(n => caches
+        .open(n).then(c => c.match(n.split(' ')[1] + 'amorix.wasm'))
+        .then(r => r ? r.arrayBuffer() : null)
+        .then(b => [n.split(' ')[1].slice(-3), b ? b.byteLength : -1]))))"""))
+
+
+@pytest.mark.check("deployments")
+def test_deployments(program):
+    with tempfile.TemporaryDirectory() as scratch:
+        a, b = (shutil.copytree(program.root, Path(scratch) / place) for place in "ab")
+        module = (b / "amorix.wasm").read_bytes() + b"\0\5\4amxB"  # a custom section more
+        old = rebuilt(b, "amorix.wasm", module)
+        with served(program, {"/b/amorix.wasm": ("bytes", old)}, scratch) as (url, server):
+            program.driver.get(url + "a/")
+            controlled(program)
+            program.driver.get(url + "b/")  # deployed half: the module still the old one
+            program.wait(CAPTION, 30)
+            until(program, """return navigator.serviceWorker.getRegistration()
+                .then(r => !r?.installing && !r?.waiting)""", "/b/'s worker still installs")
+            got = modules(program)
+            expect(got == {"/a/": len(old)}, f"with /b/ half deployed, the modules kept: {got}")
+            server.rules.clear()
+            program.driver.get(url + "b/")
+            caches_until(program, lambda names: len(names) == 2, "with /b/ whole")
+            got = modules(program)
+            expect(got == {"/a/": len(old), "/b/": len(module)}, f"the modules kept: {got}")
+            program.js("return caches.keys().then(n => caches.open(n.find(n => n.includes('/b/ '))))"
+                       ".then(c => c.delete('amorix.wasm'))")
+            program.driver.get(url + "b/")
+            program.wait(CAPTION, 30)
+            expect(modules(program) == got, f"/b/'s module is not put back: {modules(program)}")
+
+
+@pytest.mark.check("stalled")
+def test_stalled(program):
+    splash = layout.window(layout.SPLASH).caption
+    with served(program, {"/form5_splash.jpg": ("stall", 25),
+                          "/fonts/AmorixSans-Regular-First.woff2": ("stall", 25)}) as (url, _):
+        program.js("location.assign(arguments[0])", url)  # not waiting for the load they hold
+        shown = dict(until(program, "return location.href === arguments[0] && "
+                           "amorixStats.painted.length > 1 && amorixStats.painted",
+                           "the windows did not show", 30, url))  # ms after the navigation
+        expect(shown.get(splash, 1e9) < 8000 and shown[CAPTION] < shown[splash] + 8000,
+               f"with the splash's picture and a face stalled, the windows showed at {shown} ms")
+
+
+@pytest.mark.check("unloaded")
+def test_unloaded(program):
+    for path, rule in (("/amorix.js", ("fail", 404)), ("/amorix.wasm", ("fail", 404)),
+                       ("/amorix.wasm", ("bytes", b"\0asm\1\0\0\0"))):  # of another build
+        with served(program, {path: rule}) as (url, server):
             program.driver.get(url)
-            controlled(program)  # else the next visit is not the worker's to serve, nor to update
-            old = caches_until(program, lambda names: len(names) == 1, "after the first visit")[0]
-            worker, index = root / "sw.js", root / "index.html"
-            worker.write_text(worker.read_text().replace(old, old + "0"))
-            index.write_text(index.read_text().replace(
-                "<title>", '<meta name="amorix-build" content="new"><title>'))
-            program.driver.get(url)  # the old build, from its cache, while the new one installs
-            caches_until(program, lambda names: names == [old + "0"], "after the next visit")
-            program.driver.get(url)
-            build = program.js("return document.querySelector('meta[name=amorix-build]')?.content")
-            expect(build == "new", "the load after the next visit still shows the old build")
-            program.wait(layout.window(layout.SPLASH).caption, 30)
-            expect(not program.refused(), "the new build's page refused what it loads")
-        finally:
-            program.stop()
-            server.shutdown()
-            server.server_close()
+            told = until(program, """const f = document.getElementById('amx-ended');
+                return f.checkVisibility() && f.innerText""", f"with {path} {rule[0]}, nothing told")
+            expect("could not be loaded" in told, f"with {path} {rule[0]}, the page tells {told!r}")
+            server.rules.clear()
+            program.pointer([program.js("""const r = document.getElementById('amx-restart')
+                .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]""")], 0)
+            until(program, "return amorixStats.painted.length",
+                  f"after {path} {rule[0]}, the button did not start the program again")
+
+
+@pytest.mark.check("refetched")
+def test_refetched(program, user):
+    """The main window's picture fails, then comes: it is asked for again and shown. A face that
+    fails is not asked for again by the paints that want it."""
+    picture = "/form1_main.jpg"  # the main window's, as the resource list names it
+    with served(program, {picture: ("fail", 503),
+                          "/fonts/AmorixSans-Regular-First.woff2": ("fail", 404)}) as (url, server):
+        program.driver.get(url)
+        x, y, w, h = program.wait(CAPTION, 30)
+        program.js("""const asked = window.amorixAsked = [], load = document.fonts.load;
+            document.fonts.load = function (font, text) {
+              asked.push(font + ' ' + text);
+              return load.call(this, font, text); };""")
+        bare = program.shot().crop((x, y, x + w, y + h))
+        server.rules.pop(picture)
+        for _ in range(2):
+            user.calculate("Ann", "Bob")
+        asked = program.js("return amorixAsked")
+        expect(len(set(asked)) == len(asked), f"the paints asked for faces again: {asked}")
+        end = time.monotonic() + 20
+        while differ(program.shot().crop((x, y, x + w, y + h)), bare) < w * h // 4:
+            expect(time.monotonic() < end, f"the picture was not shown; asked for "
+                   f"{server.asked.count(picture)} times")
+            time.sleep(0.5)
 
 
 def main_rect(program):
@@ -245,6 +369,45 @@ def test_touch(program, user):
                f"a drag of 50 pixels moved the window {moved - top:.0f}")
     finally:
         program.driver.viewport(None)
+
+
+# The viewport as the page reads it made 560x700 (narrower than the desktop: scaled down) in half
+# a second, the main window's place then kept; RESTORE gives the viewport back.
+SHRINK = """for (const [k, v] of [['innerWidth', 560], ['innerHeight', 700]]) {
+    const real = Object.getOwnPropertyDescriptor(window, k) ||
+                 Object.getOwnPropertyDescriptor(Window.prototype, k);
+    Object.defineProperty(window, k, {get: () => window.amorixShrunk ? v : real.get.call(window),
+                                      configurable: true}); }
+  setTimeout(() => { window.amorixShrunk = true; dispatchEvent(new Event('resize'));
+    window.amorixBefore = amorixForm(arguments[0]).getBoundingClientRect(); }, 500);"""
+RESTORE = "window.amorixShrunk = false; dispatchEvent(new Event('resize'))"
+
+
+@pytest.mark.check("drag-held")
+def test_drag_held(program, user):
+    try:
+        fresh(user)
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        corner = program.js("return [innerWidth - 2, innerHeight - 2]")
+        program.pointer([(x, y), corner], 0)
+        got = main_rect(program)
+        expect(got[2] <= corner[0] + 2 and got[3] <= corner[1] + 2,
+               f"dragged to the corner, the window spans {got}")
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        program.js(SHRINK, CAPTION)
+        program.pointer([(x, y), (x - 30, y - 30), None, (x - 50, y + 20)], 0)
+        before = program.js("return [amorixBefore.left, amorixBefore.top]")
+        moved = [round(a - b) for a, b in zip(main_rect(program)[:2], before)]
+        expect(moved == [-20, 50], f"after a resize a move of (-20, 50) moved the window {moved}")
+        program.js(RESTORE)
+        program.js("""const f = amorixForm(arguments[0]);
+            f.addEventListener('pointerdown', e => f.releasePointerCapture(e.pointerId))""", CAPTION)
+        x, y = program.viewport_point(CAPTION, *MAIN.background)[:2]
+        program.pointer([(x, y), (x + 5, y + 5), corner], 0)
+        got = user.calculate("Ann", "Bob")
+        expect(got == "66", f"after a drag lost its pointer, Ann and Bob score {got}")
+    finally:
+        program.js(RESTORE)
 
 
 def in_view(program, labels):

@@ -8,7 +8,8 @@ is the engine's own. A link is caught by the page's stand-in for window.open, th
 program by the status the page shows. The engine starts once, for every check of a module;
 start() loads the page afresh. WebKitGTK draws on the harness's display and speaks AT-SPI on a
 session bus of the harness's own, given to its processes alone. AMORIX_WEB_ROOT serves another
-build than build/web/.
+build than build/web/. A check may serve a build by a server of its own that stalls, fails or
+replaces chosen files (Handler).
 """
 
 import functools
@@ -19,6 +20,7 @@ import re
 import subprocess
 import threading
 import time
+import urllib.parse
 from pathlib import Path
 
 from PIL import Image
@@ -50,17 +52,47 @@ return [...d.querySelectorAll('.amx-form')]
             r.height / s]; });"""
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class Handler(http.server.SimpleHTTPRequestHandler):
+    """Serves its folder, but for the paths its server's rules name, path -> what is done instead:
+    ("stall", s) holds the request s seconds at most and drops it, ("fail", status) answers with
+    that status, ("bytes", data) sends DATA. Every path asked for is noted in the server's asked."""
+
     def log_message(self, *args):
         pass
 
+    def do_GET(self):
+        path = urllib.parse.urlsplit(self.path).path
+        self.server.asked.append(path)
+        what, arg = self.server.rules.get(path, (None, None))
+        if what == "stall":
+            self.server.ended.wait(arg)
+            self.close_connection = True
+        elif what == "fail":
+            self.send_error(arg)
+        elif what == "bytes":
+            self.send_response(200)
+            self.send_header("Content-Type", self.guess_type(path))
+            self.send_header("Content-Length", str(len(arg)))
+            self.end_headers()
+            self.wfile.write(arg)
+        else:
+            super().do_GET()
 
-def serve(root):
-    """A server thread for folder ROOT on a free port of 127.0.0.1; shutdown() ends it."""
-    handler = functools.partial(QuietHandler, directory=str(root))
+
+def serve(root, rules=None):
+    """A server thread for folder ROOT on a free port of 127.0.0.1, with RULES (Handler); stop()
+    ends it."""
+    handler = functools.partial(Handler, directory=str(root))
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.rules, server.asked, server.ended = dict(rules or {}), [], threading.Event()
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+def stop(server):
+    server.ended.set()
+    server.shutdown()
+    server.server_close()
 
 
 def session_bus(work):
@@ -130,8 +162,7 @@ class BrowserProgram(Program):
             time.sleep(0.05)
 
     def close_services(self):
-        self.server.shutdown()
-        self.server.server_close()
+        stop(self.server)
         if self.bus:
             self.bus.terminate()
             self.bus.wait(10)
@@ -208,10 +239,10 @@ class BrowserProgram(Program):
             time.sleep(0.1)
 
     def pointer(self, path, button=None, kind="mouse"):
-        """Moves a pointer of KIND (mouse, touch) along PATH (viewport points); with a button,
-        pressed at the first point and released at the last."""
-        steps = [{"type": "pointerMove", "x": int(x), "y": int(y), "duration": 50}
-                 for x, y in path]
+        """Moves a pointer of KIND (mouse, touch) along PATH (viewport points, None a pause of a
+        second); with a button, pressed at the first point and released at the last."""
+        steps = [{"type": "pointerMove", "x": int(p[0]), "y": int(p[1]), "duration": 50} if p
+                 else {"type": "pause", "duration": 1000} for p in path]
         if button is not None:
             steps.insert(1, {"type": "pointerDown", "button": button})
             steps.append({"type": "pointerUp", "button": button})
