@@ -21,7 +21,7 @@ from Xlib import X, Xatom, display as xdisplay, error as xerror
 
 import layout
 import xvfb
-from x11 import stop_pid
+from x11 import caption_of, stop_pid
 
 ROOT = Path(__file__).resolve().parents[2]
 WORK = ROOT / "build" / "desktop"
@@ -83,11 +83,7 @@ class Desktop:
         return list(reply.value) if reply is not None else None
 
     def caption(self, window):
-        name = window.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
-        if name is not None:
-            return name.value.decode("utf-8", "replace")
-        name = window.get_full_property(Xatom.WM_NAME, X.AnyPropertyType)
-        return name.value.decode("latin-1") if name is not None and name.value else None
+        return caption_of(self.x, window)
 
     def tree(self):
         """Every window on the display, whatever the manager made of it: (window, caption)."""

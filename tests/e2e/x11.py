@@ -117,7 +117,6 @@ class X11Program(Program):
         self.x.set_error_handler(lambda *args: None)  # windows may go while they are read
         self.screen = self.x.screen()
         self.root = self.screen.root
-        self.atoms = {n: self.x.intern_atom(n) for n in ("_NET_WM_NAME", "UTF8_STRING")}
         self.process = None
         self.log_path = self.work / "program.log"
         self.log_path.touch()
@@ -214,11 +213,7 @@ class X11Program(Program):
 
     # --- windows ----------------------------------------------------------------------------------
     def caption_of(self, window):
-        name = window.get_full_property(self.atoms["_NET_WM_NAME"], self.atoms["UTF8_STRING"])
-        if name is not None:
-            return name.value.decode("utf-8", "replace")
-        name = window.get_wm_name()
-        return name.decode("latin-1") if isinstance(name, bytes) else name
+        return caption_of(self.x, window)
 
     def mapped(self):
         """The shown top-level windows, bottom to top: (caption, window, place)."""
@@ -396,6 +391,16 @@ class X11Program(Program):
     # --- pixels per inch --------------------------------------------------------------------------
     def set_dpi(self, dpi):
         raise NotImplementedError
+
+
+def caption_of(x, window):
+    """A window's caption on display X, as the window manager reads it: its UTF-8 name, else
+    its legacy one; None for a window with neither."""
+    name = window.get_full_property(x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
+    if name is not None:
+        return name.value.decode("utf-8", "replace")
+    name = window.get_wm_name()
+    return name.decode("latin-1") if isinstance(name, bytes) else name
 
 
 def wine_environment():
