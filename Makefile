@@ -79,20 +79,35 @@ test: build
 clean:
 	rm -rf build
 
-# Longer runs than `make test`: the window model over many more random sequences, from a new base
-# seed each time (AMORIX_SOAK_BASE=N repeats one), in two processes; and the outline fuzzer for
-# FUZZ_SECONDS.
+# The window model held against a real program (tests/e2e/model.py): SEQUENCES sequences of what
+# a person does on BACKEND=wine|gtk|chromium|webkit|firefox, from SEED (a new one unless given);
+# it ends with "N passed, M failed".
+BACKEND ?= gtk
+SEQUENCES ?= 100
+.PHONY: model
+
+model: build
+	@/usr/bin/python3 tests/e2e/model.py $(BACKEND) $(SEQUENCES) $(SEED)
+
+# Longer runs than `make test`: the window model over many more random sequences on the headless
+# platform, from a new base seed each time (AMORIX_SOAK_BASE=N repeats one), in two processes;
+# then against each of the five real programs for SOAK_SECONDS and at least 100 sequences; and
+# the outline fuzzer for FUZZ_SECONDS.
 SOAK_SEQUENCES ?= 200000
+SOAK_SECONDS ?= 600
 FUZZ_SECONDS ?= 600
 .PHONY: soak fuzz
 
-soak: build-host
+soak: build
 	@base=$${AMORIX_SOAK_BASE:-$$(date +%s)}; \
 	echo "soak: $(SOAK_SEQUENCES) sequences from seed $$base"; \
 	export AMORIX_SOAK_SEQUENCES=$(SOAK_SEQUENCES) AMORIX_SOAK_BASE=$$base GTEST_TOTAL_SHARDS=2; \
 	GTEST_SHARD_INDEX=0 build/host/tests/amorix_host_tests --gtest_filter='Model/*' & first=$$!; \
 	GTEST_SHARD_INDEX=1 build/host/tests/amorix_host_tests --gtest_filter='Model/*'; second=$$?; \
-	wait $$first && exit $$second
+	wait $$first && [ $$second -eq 0 ] || exit 1; \
+	failed=0; for program in wine gtk chromium webkit firefox; do \
+	  /usr/bin/python3 tests/e2e/model.py $$program 100 --seconds $(SOAK_SECONDS) || failed=1; \
+	done; exit $$failed
 
 fuzz: $(DEPS)
 	@scripts/fuzz.sh $(FUZZ_SECONDS)

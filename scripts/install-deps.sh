@@ -22,7 +22,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libstb-dev
   clang-16 libclang-rt-16-dev
   wine wine64
-  openbox xcompmgr python3 python3-pytest libx11-dev xclip xsettingsd
+  openbox xcompmgr python3 python3-pytest python3-hypothesis libx11-dev xclip xsettingsd
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   git zip unzip wixl msitools faketime osslsigncode openssl
   debhelper dpkg-dev devscripts lintian appstream desktop-file-utils diffoscope-minimal locales

@@ -7,7 +7,12 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 failed=()
-run() { "$@" || failed+=("$*"); }
+# Each suite says how long it took.
+run() {
+  local start=$SECONDS
+  "$@" || failed+=("$*")
+  echo "--- $* took $((SECONDS - start)) s"
+}
 # The programs we ship, hardened: the native one through Debian's hardening-check, the Windows
 # one by its PE header and its stack protector.
 run scripts/hardening-check.sh

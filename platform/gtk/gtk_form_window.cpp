@@ -122,6 +122,7 @@ FormWindow::FormWindow(GtkPlatform& platform, const WindowSpec& params, WindowEv
 
   g_signal_connect(layout_, "draw", G_CALLBACK(OnDraw), this);
   g_signal_connect_after(layout_, "draw", G_CALLBACK(OnDrawn), this);
+  g_signal_connect(layout_, "button-press-event", G_CALLBACK(OnAnyPress), this);
   ConnectMouse(layout_, this, G_CALLBACK(OnButton), G_CALLBACK(OnMotion));
   g_signal_connect(layout_, "query-tooltip", G_CALLBACK(OnTooltip), this);
   g_signal_connect(layout_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
@@ -155,11 +156,13 @@ void FormWindow::Show(bool visible) {
     gtk_widget_hide(window_);
     return;
   }
+  // A window shown is activated, and one already shown is left where it stands, as on Windows.
+  if (gtk_widget_get_visible(window_)) return;
   if (GtkWidget* edit = EditToFocus(); edit && !gtk_window_get_focus(GTK_WINDOW(window_))) {
     gtk_widget_grab_focus(edit);
   }
   gtk_widget_show(window_);
-  gtk_window_present(GTK_WINDOW(window_));  // shown windows are activated, as on Windows
+  gtk_window_present(GTK_WINDOW(window_));
 }
 
 void FormWindow::Invalidate(const PixelRect& r) {
@@ -225,6 +228,7 @@ GtkWidget* FormWindow::CreateEdit(const EditSpec& params) {
   gtk_layout_put(GTK_LAYOUT(layout_), edit, params.rect.left, params.rect.top);
   gtk_widget_set_visible(edit, params.visible);
   g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
+  g_signal_connect(edit, "button-press-event", G_CALLBACK(OnAnyPress), this);
   accessible::NameEntry(edit, params.accessible_name);
   edits_.push_back(edit);
   return edit;
@@ -333,6 +337,15 @@ gboolean FormWindow::OnButton(GtkWidget*, GdkEventButton* event, FormWindow* sel
     self->events_.OnMouseUp(e);
   }
   return TRUE;
+}
+
+// A press anywhere on the window activates it, as on Windows, whether a window manager would or
+// not; the press goes on to its control.
+gboolean FormWindow::OnAnyPress(GtkWidget*, GdkEventButton* event, FormWindow* self) {
+  if (event->type == GDK_BUTTON_PRESS && !gtk_window_is_active(GTK_WINDOW(self->window_))) {
+    gtk_window_present_with_time(GTK_WINDOW(self->window_), event->time);
+  }
+  return FALSE;
 }
 
 gboolean FormWindow::OnMotion(GtkWidget*, GdkEventMotion* event, FormWindow* self) {

@@ -68,6 +68,7 @@ class FormWindow {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self);
   static gboolean OnDrawn(GtkWidget* widget, cairo_t* cr, FormWindow* self);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, FormWindow* self);
+  static gboolean OnAnyPress(GtkWidget* widget, GdkEventButton* event, FormWindow* self);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, FormWindow* self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, FormWindow* self);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, FormWindow* self);

@@ -42,9 +42,16 @@ mergeInto(LibraryManager.library, {
       el.style.left = Math.max(0, Math.min(at[0], Math.floor(room[0]))) + 'px';
       el.style.top = Math.max(0, Math.min(at[1], Math.floor(room[1]))) + 'px';
     },
+    // The window comes to the top and takes the keyboard, as an activated window does: into the
+    // box that last had it, else its first visible box, else the window itself, so that keys
+    // never go on into a window behind it.
     activate: function(w) {
       w.el.style.zIndex = ++AMX.top;
       document.title = w.caption;
+      if (w.el.contains(document.activeElement)) return;
+      var shown = w.edits.filter(function(i) { return i.style.display !== 'none'; });
+      var to = shown.indexOf(w.focus) >= 0 ? w.focus : shown[0] || w.el;
+      to.focus({preventScroll: true});
     },
     // The active window is the topmost shown one.
     retitle: function() {
@@ -92,6 +99,7 @@ mergeInto(LibraryManager.library, {
     el.dataset.caption = w.caption;
     el.dataset.window = n;
     el.setAttribute('role', 'dialog');
+    el.tabIndex = -1;
     el.setAttribute('aria-label', w.caption);
     AMX.windows[n] = w;
     AMX.place(w);
@@ -105,13 +113,11 @@ mergeInto(LibraryManager.library, {
   amx_window_show: function(n, visible) {
     var w = AMX.windows[n];
     if (!w) return;
+    // A window shown is activated, and one already shown is left where it stands, as on Windows.
+    var was = w.el.style.display !== 'none';
     w.el.style.display = visible ? '' : 'none';
     if (!visible) return AMX.retitle();
-    AMX.activate(w);
-    if (w.edits.indexOf(document.activeElement) < 0) {
-      var first = w.edits.filter(function(i) { return i.style.display !== 'none'; })[0];
-      if (first) first.focus();
-    }
+    if (!was) AMX.activate(w);
   },
 
   amx_window_destroy__deps: ['$AMX'],

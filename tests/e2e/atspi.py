@@ -9,7 +9,9 @@ the program must be started with the same DBUS_SESSION_BUS_ADDRESS and GTK's acc
 on. The bus is chosen once per process, at the first question asked.
 """
 
+import atexit
 import contextlib
+import functools
 import os
 import subprocess
 import time
@@ -40,6 +42,15 @@ class SessionBus:
             os.environ.pop("DBUS_SESSION_BUS_ADDRESS", None)
         else:
             os.environ["DBUS_SESSION_BUS_ADDRESS"] = self.previous
+
+
+@functools.cache
+def bus():
+    """The one private session bus of this process (AT-SPI keeps the first bus it is asked on),
+    stopped when the process ends."""
+    started = SessionBus()
+    atexit.register(started.stop)
+    return started
 
 
 def pump(seconds):
@@ -168,10 +179,23 @@ class Reader:
             pass
         pump(1)
 
-    def score(self):
+    def score(self, main="Amorix-Nimbus"):
         """What the main window's score reads: the name of its one plain label."""
-        labels = [c for c in self.children("Amorix-Nimbus") if c.get_role() == Atspi.Role.LABEL]
+        labels = [c for c in self.children(main) if c.get_role() == Atspi.Role.LABEL]
         return labels[0].get_name() if len(labels) == 1 else None
+
+    def reading(self, main):
+        """What Program.reading gives, MAIN the caption of the window that shows the score."""
+        texts, score = {}, ""
+        for frame in self.frames():
+            if not has(frame, Atspi.StateType.SHOWING):
+                continue
+            if frame.get_name() == main:
+                score = self.score(main) or ""
+            for child in self.children(frame.get_name()):
+                if child.get_role() == Atspi.Role.TEXT and child.get_name():
+                    texts[child.get_name()] = text(child)
+        return {"score": score, "focus": self.focused(), "texts": texts}
 
     def focused(self):
         """The accessible name of the box with the keyboard focus, or None."""

@@ -17,6 +17,7 @@ DUMP = Path(os.environ.get("AMORIX_LAYOUT") or next(
      if p.exists()), ROOT / "build" / "host" / "layout.json"))
 MAIN, REMINDER, CREDIT, HELP, SPLASH, FORMATION, CONFIRMATION, TERMS = (
     "Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form7", "Form8")
+FORMS = (MAIN, REMINDER, CREDIT, HELP, SPLASH, FORMATION, CONFIRMATION, TERMS)
 
 
 class Control:

@@ -54,6 +54,10 @@ class Program(abc.ABC):
         """Ends the run and frees what was made ready for the program (prefix server, browser,
         web server)."""
 
+    def listen(self):
+        """From its next start, the program speaks to assistive technology where that must be
+        turned on (GTK's bridge to AT-SPI, on the harness's own bus); reading() needs it."""
+
     def log(self):
         """What the program printed, for a failed check's report."""
         return ""
@@ -111,6 +115,11 @@ class Program(abc.ABC):
     def drag(self, caption, x, y, dx, dy, button=1):
         """Presses BUTTON at client pixel X, Y of window CAPTION, moves by DX, DY, releases."""
 
+    def close_window(self, caption):
+        """Asks window CAPTION to close by the system's means, as a title bar's close button or
+        Alt+F4 asks; a program that has none lists "system-close" in `cannot`."""
+        raise NotImplementedError
+
     @abc.abstractmethod
     def type(self, text):
         """Types TEXT a key at a time into whatever has the keyboard focus."""
@@ -136,6 +145,13 @@ class Program(abc.ABC):
         """The accessible name of the box with the keyboard focus, or None; where the program's
         accessibility cannot be read, NotImplemented."""
         return NotImplemented
+
+    def reading(self, main):
+        """What a screen reader reads of the shown windows: {"score": the text of the score label
+        of window MAIN (a caption), "" while it shows none; "focus": the accessible name of the
+        box with the keyboard focus ("" for a box without one), None for no box; "texts": the
+        text of each named box, by name}."""
+        raise NotImplementedError
 
     def desktop_colour(self):
         """The colour the screen shows where no window is, (r, g, b)."""

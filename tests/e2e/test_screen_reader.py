@@ -23,9 +23,7 @@ FORMATION, SPLASH = layout.window(layout.FORMATION), layout.window(layout.SPLASH
 
 @pytest.fixture(scope="module")
 def reader(program):
-    bus = atspi.SessionBus()
-    program.env["DBUS_SESSION_BUS_ADDRESS"] = bus.address
-    program.env.pop("NO_AT_BRIDGE", None)
+    program.listen()
     heard = []
     listened = atspi.listening("object:property-change:accessible-name",
                                lambda event: heard.append((event.source, event.any_data)))
@@ -37,7 +35,6 @@ def reader(program):
             yield reader
     finally:
         program.stop()
-        bus.stop()
 
 
 def step(reader, title, *pressed):

@@ -11,7 +11,7 @@ import time
 from PIL import ImageChops
 
 import layout
-from layout import CONFIRMATION, CREDIT, FORMATION, HELP, MAIN, REMINDER, SPLASH, TERMS
+from layout import CONFIRMATION, CREDIT, FORMATION, FORMS, HELP, MAIN, REMINDER, SPLASH, TERMS
 from program import Failed, expect
 from reading import read_number
 
@@ -20,7 +20,6 @@ FIRST, SECOND, CALCULATE = "First name", "Second name", "Calculate"
 OPENER = {CREDIT: "CREDIT", TERMS: "TERMS", HELP: "HELP", CONFIRMATION: "Exit"}
 CLOSER = {REMINDER: "Close", CREDIT: "Close", TERMS: "Close", HELP: "Close", FORMATION: "Close",
           CONFIRMATION: "No"}
-FORMS = (MAIN, REMINDER, CREDIT, HELP, SPLASH, FORMATION, CONFIRMATION, TERMS)
 FORMATION_CODE, EXIT_CODE = "730481", "730418"  # typed into the help window
 # Pixels in from an outline's edge where the window must still show: past the edge's blending.
 INSET = 5

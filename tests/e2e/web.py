@@ -44,12 +44,24 @@ DESKTOP = """const d = document.getElementById('amx-desktop'), at = d && d.getBo
 """
 # The shown windows, caption -> place in desktop pixels. A window is shown once painted: until
 # then the page keeps it transparent.
-WINDOWS = DESKTOP + """if (!d) return [];
-return [...d.querySelectorAll('.amx-form')]
-  .filter(f => f.style.display !== 'none' && f.style.opacity !== '0')
-  .map(f => { const r = f.getBoundingClientRect();
+SHOWN = DESKTOP + """const shown = d ? [...d.querySelectorAll('.amx-form')]
+  .filter(f => f.style.display !== 'none' && f.style.opacity !== '0') : [];
+"""
+WINDOWS = SHOWN + """return shown.map(f => { const r = f.getBoundingClientRect();
     return [f.dataset.caption, (r.left - at.left) / s, (r.top - at.top) / s, r.width / s,
             r.height / s]; });"""
+# What Program.reading gives, read off the shown windows' elements and their ARIA names.
+READING = SHOWN + """const reading = {score: '', focus: null, texts: {}};
+for (const f of shown) {
+  const plain = [...f.querySelectorAll('span.amx-label')];
+  if (f.dataset.caption === arguments[0] && plain.length === 1) reading.score = plain[0].textContent;
+  for (const i of f.querySelectorAll('input')) {
+    const name = i.getAttribute('aria-label') || '';
+    if (name && i.style.display !== 'none') reading.texts[name] = i.value;
+    if (i === document.activeElement) reading.focus = name;
+  }
+}
+return reading;"""
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -127,6 +139,7 @@ class BrowserProgram(Program):
             self.close_services()
             raise
         self.cannot = dict(self.driver.cannot)
+        self.cannot["system-close"] = "a page's windows have no close button of the system's"
         self.drag_buttons = tuple(b + 1 for b in self.driver.buttons if b != 1)
 
     def js(self, script, *args):
@@ -296,6 +309,11 @@ class BrowserProgram(Program):
     def focused(self):
         return self.js("""const e = document.activeElement;
             return e && e.tagName === 'INPUT' ? e.getAttribute('aria-label') : null;""")
+
+    def reading(self, main):
+        """Through the DOM and ARIA: the score label's text, the focused box's accessible name,
+        each named box's value, in the shown windows."""
+        return self.js(READING, main)
 
     def desktop_colour(self):
         """The colour a screenshot shows at a corner of the viewport that no window covers."""

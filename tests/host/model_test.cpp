@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "model_labels.h"
 #include "program_fixture.h"
 #include "window_model.h"
 
@@ -31,63 +32,6 @@ using model::WindowModel;
 constexpr int kShards = 8;
 constexpr std::uint64_t kDefaultSequences = 10'000;
 constexpr int kMaxEvents = 200;
-
-template <class W>
-Form* Find(const WindowRegistry& registry) {
-  return registry.Find<W>();
-}
-// Form1 to Form8, in the model's order.
-constexpr Form* (*kFinders[])(const WindowRegistry&) = {&Find<Form1>, &Find<Form2>, &Find<Form3>,
-                                                        &Find<Form4>, &Find<Form5>, &Find<Form6>,
-                                                        &Find<Form7>, &Find<Form8>};
-
-Form* FormOf(Program& program, Win w) {
-  return kFinders[model::Index(w)](program.windows());
-}
-
-constexpr const char* kWindowNames[] = {"Main",   "Reminder",  "Credit",       "Help",
-                                        "Splash", "Formation", "Confirmation", "Terms"};
-
-template <class W, Label W::*member>
-Label& Member(Form& form) {
-  return static_cast<W&>(form).*member;
-}
-
-// Every label of every window, each by its model id (LabelN is N, Image1 is 0).
-struct LabelRef {
-  Win window;
-  int id;
-  Label& (*get)(Form&);
-};
-constexpr LabelRef kLabels[] = {
-    {Win::kMain, model::kImage1, &Member<Form1, &Form1::Image1>},
-    {Win::kMain, 1, &Member<Form1, &Form1::Label1>},
-    {Win::kMain, 3, &Member<Form1, &Form1::Label3>},
-    {Win::kMain, 7, &Member<Form1, &Form1::Label7>},
-    {Win::kMain, 8, &Member<Form1, &Form1::Label8>},
-    {Win::kMain, 9, &Member<Form1, &Form1::Label9>},
-    {Win::kReminder, 1, &Member<Form2, &Form2::Label1>},
-    {Win::kReminder, 2, &Member<Form2, &Form2::Label2>},
-    {Win::kReminder, 3, &Member<Form2, &Form2::Label3>},
-    {Win::kReminder, 4, &Member<Form2, &Form2::Label4>},
-    {Win::kCredit, 4, &Member<Form3, &Form3::Label4>},
-    {Win::kHelp, 1, &Member<Form4, &Form4::Label1>},
-    {Win::kHelp, 2, &Member<Form4, &Form4::Label2>},
-    {Win::kHelp, 3, &Member<Form4, &Form4::Label3>},
-    {Win::kHelp, 4, &Member<Form4, &Form4::Label4>},
-    {Win::kHelp, 5, &Member<Form4, &Form4::Label5>},
-    {Win::kHelp, 6, &Member<Form4, &Form4::Label6>},
-    {Win::kSplash, 1, &Member<Form5, &Form5::Label1>},
-    {Win::kFormation, 1, &Member<Form6, &Form6::Label1>},
-    {Win::kConfirmation, 1, &Member<Form7, &Form7::Label1>},
-    {Win::kConfirmation, 2, &Member<Form7, &Form7::Label2>},
-    {Win::kConfirmation, 3, &Member<Form7, &Form7::Label3>},
-    {Win::kConfirmation, 4, &Member<Form7, &Form7::Label4>},
-    {Win::kTerms, 1, &Member<Form8, &Form8::Label1>},
-    {Win::kTerms, 4, &Member<Form8, &Form8::Label4>},
-    {Win::kTerms, 9, &Member<Form8, &Form8::Label9>},
-};
-constexpr int kLabelCount = static_cast<int>(std::size(kLabels));
 
 // What a user types into the name boxes: several scripts, a surrogate pair, control characters
 // and a lone surrogate.

@@ -7,6 +7,7 @@
 // After <windows.h>:
 #include <oleacc.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,11 +66,11 @@ inline std::string Describe(IAccessible* object, long child) {
   return line;
 }
 
-// The window's line first, then its children's, in order; empty when it has no object.
-inline std::vector<std::string> View(HWND window) {
-  IAccessible* client = ClientOf(window);
-  if (!client) return {};
-  std::vector<std::string> lines{Describe(client, CHILDID_SELF)};
+// Calls visit(object, child) for each child of the window's client object, in order: a child
+// with an object of its own (an edit) as that object's CHILDID_SELF, a simple element as a child
+// number of the client object.
+template <class Visit>
+void EachChild(IAccessible* client, Visit visit) {
   long count = 0;
   client->get_accChildCount(&count);
   for (long i = 1; i <= count; ++i) {
@@ -78,15 +79,62 @@ inline std::vector<std::string> View(HWND window) {
     if (client->get_accChild(Id(i), &dispatch) == S_OK && dispatch &&
         SUCCEEDED(
             dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&child)))) {
-      lines.push_back(Describe(child, CHILDID_SELF));
+      visit(child, CHILDID_SELF);
       child->Release();
     } else {
-      lines.push_back(Describe(client, i));
+      visit(client, i);
     }
     if (dispatch) dispatch->Release();
   }
+}
+
+// The window's line first, then its children's, in order; empty when it has no object.
+inline std::vector<std::string> View(HWND window) {
+  IAccessible* client = ClientOf(window);
+  if (!client) return {};
+  std::vector<std::string> lines{Describe(client, CHILDID_SELF)};
+  EachChild(client,
+            [&](IAccessible* object, long child) { lines.push_back(Describe(object, child)); });
   client->Release();
   return lines;
+}
+
+// A child of a window's client object as a program reads it: its role, name, value, place on the
+// screen, and the window behind it (an edit's own; null for a label).
+struct Child {
+  std::string role, name;
+  std::optional<std::wstring> value;
+  long left = 0, top = 0, width = 0, height = 0;
+  HWND window = nullptr;
+};
+
+inline Child Read(IAccessible* object, long child) {
+  const VARIANT id = Id(child);
+  Child out;
+  BSTR name = nullptr, value = nullptr;
+  VARIANT role;
+  ::VariantInit(&role);
+  object->get_accName(id, &name);
+  out.name = Take(name);
+  if (object->get_accValue(id, &value) == S_OK && value) out.value = std::wstring(value);
+  ::SysFreeString(value);
+  object->get_accRole(id, &role);
+  char role_text[64] = "?";
+  if (role.vt == VT_I4) ::GetRoleTextA(static_cast<DWORD>(role.lVal), role_text, 64);
+  out.role = role_text;
+  object->accLocation(&out.left, &out.top, &out.width, &out.height, id);
+  if (child == CHILDID_SELF) ::WindowFromAccessibleObject(object, &out.window);
+  return out;
+}
+
+inline std::vector<Child> Children(HWND window) {
+  std::vector<Child> children;
+  IAccessible* client = ClientOf(window);
+  if (!client) return children;
+  EachChild(client,
+            [&](IAccessible* object, long child) { children.push_back(Read(object, child)); });
+  client->Release();
+  return children;
 }
 
 inline HRESULT DoDefaultAction(HWND window, long child) {

@@ -5,6 +5,10 @@
 //
 //   screen_reader                      prints every window
 //   screen_reader press CAPTION CHILD  does the default action; prints the result code
+//   screen_reader state                prints the shown windows for a program to read: a line
+//       "window CAPTION" each, then a line a child, tab-separated: role, name, value (UTF-16
+//       units in hexadecimal, "-" for none), place on the screen (left,top,width,height) and
+//       "focused" for the one with the keyboard focus, as the system tells it to any process.
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -29,10 +33,37 @@ std::vector<HWND> ProgramWindows() {
   return found;
 }
 
+void PrintState() {
+  for (HWND window : ProgramWindows()) {
+    if (!::IsWindowVisible(window)) continue;
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(window, caption, 256);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread);
+    std::printf("window %s\n", amorix::reader::Take(::SysAllocString(caption)).c_str());
+    for (const amorix::reader::Child& child : amorix::reader::Children(window)) {
+      std::string value = child.value ? "" : "-";
+      for (wchar_t unit : child.value.value_or(L"")) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%s%04x", value.empty() ? "" : " ", unsigned{unit});
+        value += hex;
+      }
+      std::printf("%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\n", child.role.c_str(), child.name.c_str(),
+                  value.c_str(), child.left, child.top, child.width, child.height,
+                  child.window && child.window == thread.hwndFocus ? "focused" : "");
+    }
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   ::CoInitialize(nullptr);
+  if (argc == 2 && std::wcscmp(argv[1], L"state") == 0) {
+    PrintState();
+    return 0;
+  }
   if (argc == 4 && std::wcscmp(argv[1], L"press") == 0) {
     for (HWND window : ProgramWindows()) {
       wchar_t caption[256] = {};
