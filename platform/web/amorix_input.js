@@ -134,7 +134,6 @@ mergeInto(LibraryManager.library, {
       _amorix_edit_changed(n, edit);
     };
     i.addEventListener('input', changed);
-    i.addEventListener('focus', function() { w.focus = i; });
     // What the user types or pastes goes in as the box keeps it: one line, no half of a pair
     // without the other, nothing beyond the limit; the engine's own insertion when that is all.
     var put = function(e, text) {

@@ -46,12 +46,21 @@ mergeInto(LibraryManager.library, {
     // box that last had it, else its first visible box, else the window itself, so that keys
     // never go on into a window behind it.
     activate: function(w) {
+      AMX.remember();
       w.el.style.zIndex = ++AMX.top;
       document.title = w.caption;
       if (w.el.contains(document.activeElement)) return;
       var shown = w.edits.filter(function(i) { return i.style.display !== 'none'; });
       var to = shown.indexOf(w.focus) >= 0 ? w.focus : shown[0] || w.el;
       to.focus({preventScroll: true});
+    },
+    // The box with the keyboard focus is noted in its window, for the window to give it back when
+    // it is activated again (focus events do not come in a page whose browser window is inactive).
+    remember: function() {
+      var a = document.activeElement;
+      for (var n in AMX.windows) {
+        if (AMX.windows[n].edits.indexOf(a) >= 0) AMX.windows[n].focus = a;
+      }
     },
     // The active window is the topmost shown one.
     retitle: function() {
@@ -115,6 +124,7 @@ mergeInto(LibraryManager.library, {
     if (!w) return;
     // A window shown is activated, and one already shown is left where it stands, as on Windows.
     var was = w.el.style.display !== 'none';
+    AMX.remember();
     w.el.style.display = visible ? '' : 'none';
     if (!visible) return AMX.retitle();
     if (!was) AMX.activate(w);

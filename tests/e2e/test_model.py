@@ -11,7 +11,7 @@ import model
 
 @pytest.mark.programs("wine", "gtk", "chromium")
 def test_the_program_follows_the_window_model(program):
-    sequences = int(os.environ.get("AMORIX_MODEL_SEQUENCES", 12))
+    sequences = int(os.environ.get("AMORIX_MODEL_SEQUENCES", 8))
     first = int(os.environ.get("AMORIX_MODEL_SEED", 1))
     runner = model.Runner(program)
     try:
