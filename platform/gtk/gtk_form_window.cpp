@@ -383,6 +383,7 @@ gboolean FormWindow::OnDelete(GtkWidget*, GdkEvent*, FormWindow* self) {
 
 // An activated window gives the focus back to its text box, or to the first visible one.
 gboolean FormWindow::OnFocusIn(GtkWidget*, GdkEvent*, FormWindow* self) {
+  self->platform_.Activated(self);
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(self->window_));
   if (!focus || !gtk_widget_get_visible(focus)) {
     if (GtkWidget* edit = self->EditToFocus()) gtk_widget_grab_focus(edit);

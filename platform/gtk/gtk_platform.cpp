@@ -75,18 +75,45 @@ WindowHandle GtkPlatform::CreateFormWindow(const WindowSpec& params, WindowEvent
 }
 
 void GtkPlatform::ShowFormWindow(WindowHandle w, bool visible) {
+  const bool was_active = Active(w);
   if (gtk::FormWindow* form = Find(w)) form->Show(visible);
+  if (!visible) Gone(w, was_active);
   gtk::stats::first_tick.Lap("show");
+}
+
+bool GtkPlatform::Active(WindowHandle w) const {
+  const gtk::FormWindow* form = Find(w);
+  return form && gtk_window_is_active(GTK_WINDOW(form->window()));
+}
+
+void GtkPlatform::Activated(gtk::FormWindow* form) {
+  std::erase(activated_, form->handle());
+  activated_.push_back(form->handle());
+}
+
+// The active window went: the one activated before it, still shown, is activated, as Windows
+// does, whether a window manager would or not.
+void GtkPlatform::Gone(WindowHandle w, bool was_active) {
+  std::erase(activated_, w);
+  if (!was_active) return;
+  for (auto it = activated_.rbegin(); it != activated_.rend(); ++it) {
+    if (gtk::FormWindow* form = Find(*it); form && gtk_widget_get_visible(form->window())) {
+      gtk_window_present(GTK_WINDOW(form->window()));
+      return;
+    }
+  }
 }
 
 void GtkPlatform::DestroyFormWindow(WindowHandle w) {
   auto found = windows_.find(w);
   if (found == windows_.end()) return;
+  const bool was_active = Active(w);
   // Out of the table first: whatever the teardown sets off finds the window gone.
   std::unique_ptr<gtk::FormWindow> form = std::move(found->second);
   windows_.erase(found);
   if (capture_ == w) capture_ = nullptr;
   form.reset();
+  Gone(w, was_active);
   gtk::stats::first_tick.Lap("destroy");
 }
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/common/utf8.h"
 #include "platform/gtk/gtk_canvas.h"
@@ -77,6 +78,8 @@ class GtkPlatform final : public regions::ModelRegionsPlatform {
   // The pointer grab of a press on FORM was broken (by a menu, the window manager, another
   // program): the capture it held is lost, as Windows reports with WM_CAPTURECHANGED.
   void GrabBroken(gtk::FormWindow* form);
+  // FORM took the keyboard: it is the first to be activated when the active window goes.
+  void Activated(gtk::FormWindow* form);
 
   gtk::Pictures& pictures() { return pictures_; }
   gtk::Fonts& fonts() { return fonts_; }
@@ -84,12 +87,15 @@ class GtkPlatform final : public regions::ModelRegionsPlatform {
  private:
   gtk::FormWindow* Find(WindowHandle w) const;
   static gboolean RunAhead(gpointer self);
+  bool Active(WindowHandle w) const;
+  void Gone(WindowHandle w, bool was_active);
 
   gtk::Pictures pictures_;
   gtk::Fonts fonts_;
   std::map<WindowHandle, std::unique_ptr<gtk::FormWindow>> windows_;
   bool quit_requested_ = false;
   WindowHandle capture_ = nullptr;  // X grabs the pointer for a press; this is who asked to keep it
+  std::vector<WindowHandle> activated_;      // windows that took the keyboard, the latest last
   std::deque<std::function<void()>> ahead_;  // steps for idle time, in order
   guint ahead_source_ = 0;
 };

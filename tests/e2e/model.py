@@ -81,7 +81,8 @@ class Oracle:
         return answer
 
     def close(self):
-        self.process.stdin.close()
+        with contextlib.suppress(OSError):  # it may have ended already
+            self.process.stdin.close()
         self.process.wait(10)
 
 
@@ -411,8 +412,10 @@ def main():
                   f"steps from seed {first_seed}", flush=True)
             reports = runner.run(args.sequences, first_seed, args.seconds)
         finally:
-            runner.close()
-            program.close()
+            try:
+                runner.close()
+            finally:
+                program.close()
     for report in reports:
         print(report)
     if reports:
