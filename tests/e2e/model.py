@@ -95,13 +95,8 @@ class Person(RuleBasedStateMachine):
         super().__init__()
         self.runner.begin()
         self.synced = False
-        self.start_model()
-        for words in (("click", MAIN, "CREDIT"), ("click", CREDIT, "Close")):
-            self.expects = self.oracle.ask(*words)
-
-    def start_model(self):
-        self.oracle.ask("start")
-        self.expects = self.oracle.ask("tick")
+        for words in (("start",), ("tick",), ("click", MAIN, "CREDIT"), ("click", CREDIT, "Close")):
+            self.want = self.oracle.ask(*words)
 
     # --- the program and the model, step by step ----------------------------------------------
     def both(self, what, act, *words):
@@ -111,7 +106,7 @@ class Person(RuleBasedStateMachine):
         self.runner.ok = False
         with self.runner.failing():
             act()
-        self.expects = self.oracle.ask(*words)
+        self.want = self.oracle.ask(*words)
 
     def sync(self):
         """Brings the program to where a sequence starts, before the sequence's first step (so
@@ -133,10 +128,6 @@ class Person(RuleBasedStateMachine):
     def start_program(self):
         self.user.start()
         self.user.main(30)
-
-    @property
-    def want(self):
-        return self.expects
 
     # --- what the model expects, and what the program shows -----------------------------------
     def caption(self, form):
@@ -301,7 +292,7 @@ class Person(RuleBasedStateMachine):
     @rule()
     def restart(self):
         self.both("start the program again", self.start_program, "start")
-        self.expects = self.oracle.ask("tick")
+        self.want = self.oracle.ask("tick")
 
     def check_invariants(self, settings):
         super().check_invariants(settings)
